@@ -1,0 +1,39 @@
+#include "core/catalogue.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace mensurio {
+
+std::optional<double> readValue(const QString& text, const QLocale& locale)
+{
+    bool ok = false;
+    const double value = locale.toDouble(text, &ok);
+    // Qt reports an overflow either as a failure or as an infinity depending on the
+    // version; both mean the text names no double.
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QString> writeValue(double value, const QLocale& locale)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // A negative zero (typed "-0", or a tiny negative product) still reads as plain zero.
+    if (value == 0.0)
+        return QStringLiteral("0");
+    // The general format with precision 15 is exactly the form wanted: 15 significant
+    // digits, trailing zeros dropped, and the exponent form "1E+15" / "1E-05" outside
+    // 1E-05 <= |x| < 1E+15. to_chars ignores the C locale that QApplication sets.
+    char buffer[40];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    if (error != std::errc())
+        return std::nullopt;
+    QString text = QString::fromLatin1(buffer, end - buffer).toUpper();
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return text;
+}
+
+} // namespace mensurio

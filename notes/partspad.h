@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/catalogue.h"
+#include "platform/context.h"
+
+namespace mensurio::PartsPad {
+
+// The category's notepad file in the program folder ("Notepad of Lenght.txt" keeps the
+// spelling that users' existing files carry).
+QString fileName(Category category);
+
+// Makes sure the category's notepad exists (one empty line when it is new) and hands
+// it to the desktop's text editor. An existing file is never touched.
+void open(Context& context, Category category);
+
+void WeightPad(Context& context);
+void LengthPad(Context& context);
+void AreaPad(Context& context);
+void TemperaturePad(Context& context);
+void VolumePad(Context& context);
+
+} // namespace mensurio::PartsPad

@@ -1,0 +1,68 @@
+#include "pairs/keyfilter.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+namespace mensurio {
+
+namespace {
+
+bool allowedCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || u == u'-' || u == u',' || u == u'.' || u == 8;
+}
+
+bool allowedText(const QString& text)
+{
+    for (QChar c : text) {
+        if (!allowedCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool KeyFilter::passes(const QKeyEvent& event)
+{
+    // Clipboard and undo are refused however the desktop spells them.
+    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut,
+                                          QKeySequence::Paste, QKeySequence::Undo,
+                                          QKeySequence::Redo}) {
+        if (event.matches(key))
+            return false;
+    }
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+        return true;
+    // These keys carry control characters on some desktops yet type nothing.
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.isEmpty())
+        return true; // arrows, Home, End, modifiers: no character typed
+    return allowedText(text);
+}
+
+bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return !passes(*static_cast<QKeyEvent*>(event));
+    case QEvent::InputMethod: {
+        // Composed text (dead keys, input methods) goes through the same gate.
+        const auto* input = static_cast<QInputMethodEvent*>(event);
+        return !allowedText(input->commitString());
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+} // namespace mensurio

@@ -1,0 +1,15 @@
+#include "platform/platform.h"
+
+#include <QDir>
+
+namespace mensurio {
+
+QString applicationTitle() { return QStringLiteral("Mensurio"); }
+
+QString programFile(Platform& platform, const QString& name)
+{
+    // The separator is added whatever the folder ends with, as the program always did.
+    return platform.programFolder() + QDir::separator() + name;
+}
+
+} // namespace mensurio

@@ -1,0 +1,85 @@
+#include "shell/launch.h"
+
+#include "platform/desktopplatform.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace mensurio {
+
+namespace Sites {
+QString downloadSiteName() { return QStringLiteral("Downloads Example"); }
+QString downloadSiteHost() { return QStringLiteral("downloads.example.com"); }
+QString downloadSiteHome() { return QStringLiteral("https://downloads.example.com/"); }
+QString downloadPage() { return downloadSiteHome() + QStringLiteral("software/mensurio/"); }
+QString secondSiteName() { return QStringLiteral("Software Example"); }
+QString secondSiteHost() { return QStringLiteral("www.software.example.net"); }
+QString secondSiteHome() { return QStringLiteral("https://www.software.example.net/"); }
+QString supportAddress() { return QStringLiteral("support@example.com"); }
+} // namespace Sites
+
+namespace WinFontFolder {
+void ShellOpen(Context& context, const QString& file, const QString& parameters,
+               const QString& folder)
+{
+    context.platform.shellExecute(context.mainWindow, QStringLiteral("Open"), file, parameters,
+                                  folder, showNormal);
+}
+} // namespace WinFontFolder
+
+namespace Support {
+namespace {
+// Web page and mail launches have no owner and the shell's default verb, and run
+// from the root folder.
+void openAddress(Context& context, const QString& address)
+{
+    context.platform.shellExecute(nullptr, QString(), address, QString(),
+                                  context.platform.rootFolder(), showNormal);
+}
+} // namespace
+
+void OpenWebPage(Context& context) { openAddress(context, Sites::downloadPage()); }
+
+void MailSupport(Context& context)
+{
+    openAddress(context, QStringLiteral("mailto:") + Sites::supportAddress());
+}
+
+void MailFriend(Context& context, const QString& address)
+{
+    openAddress(context, QStringLiteral("mailto:") + address);
+}
+} // namespace Support
+
+namespace Launch {
+void Calculator(Context& context)
+{
+    WinFontFolder::ShellOpen(context, DesktopPlatform::calculatorName(), QString(), QString());
+}
+
+void LicenseAgreement(Context& context)
+{
+    const QString path = programFile(context.platform, QStringLiteral("License Agreement.rtf"));
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        // Missing, unreadable or a folder of that name: say so and start nothing.
+        context.platform.messageBox(
+            context.mainWindow,
+            QStringLiteral("The license agreement file could not be opened:\n") + path,
+            applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+        return;
+    }
+    probe.close();
+    WinFontFolder::ShellOpen(context, path, QString(), QString());
+}
+
+void Donate(Context& context)
+{
+    // No existence test: a missing launcher is the shell's business, not the program's.
+    WinFontFolder::ShellOpen(context,
+                             programFile(context.platform, QStringLiteral("Donate with PayPal.exe")),
+                             QString(), QString());
+}
+} // namespace Launch
+
+} // namespace mensurio

@@ -1,0 +1,415 @@
+#include "shell/mainform.h"
+
+#include "about/aboutapp.h"
+#include "about/formensurio.h"
+#include "notes/symbols.h"
+#include "pairs/pairwindow.h"
+#include "shell/launch.h"
+#include "ui/widgets.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <array>
+
+namespace mensurio {
+
+using ui::px;
+using ui::twipRect;
+
+namespace {
+
+const QColor silver(192, 192, 192);
+const QColor linkBlue(0, 0, 192);
+
+// One row of a category frame: the link label and the icon before it.
+struct RowNames {
+    PairId pair;
+    const char* label;
+    const char* icon;
+};
+
+struct CategoryFrame {
+    const char* name;
+    int left, top;
+    const char* picture;
+    const char* pictureFile;
+    int pictureLeft, pictureSize;
+    const char* heading;
+    const char* headingText;
+    int headingLeft, headingTop;
+    int iconLeft, labelLeft;
+    std::array<RowNames, 5> rows;
+    int rowCount;
+};
+
+using P = PairId;
+const std::array<CategoryFrame, 5> categoryFrames{{
+    {"One", 180, 1200, "Image6", "weight.gif", 150, 600, "Label10", "Weight:", 840, 330, 840, 1140,
+     {{{P::Weight1, "Label9", "Image9"},
+       {P::Weight2, "Label8", "Image10"},
+       {P::Weight3, "Label7", "Image11"},
+       {P::Weight4, "Label11", "Image8"},
+       {P::Weight5, "Label12", "Image7"}}},
+     5},
+    {"Three", 3795, 1200, "Image2", "area.gif", 180, 525, "Label21", "Area:", 810, 330, 810, 1110,
+     {{{P::Area1, "Label22", "Image20"},
+       {P::Area2, "Label23", "Image21"},
+       {P::Area3, "Label24", "Image22"},
+       {P::Area4, "Label20", "Image19"},
+       {P::Area5, "Label19", "Image18"}}},
+     5},
+    {"Zero", 7410, 1200, "Image24", "temperature.gif", 150, 600, "Label25", "Temperature:", 810,
+     330, 840, 1140,
+     {{{P::Temp1, "Label26", "Image25"},
+       {P::Temp2, "Label27", "Image26"},
+       {P::Temp3, "Label28", "Image27"}}},
+     3},
+    {"Two", 180, 3330, "Image17", "length.gif", 120, 660, "Label15", "Length:", 840, 360, 840, 1140,
+     {{{P::Length1, "Label16", "Image14"},
+       {P::Length2, "Label17", "Image15"},
+       {P::Length3, "Label18", "Image16"},
+       {P::Length4, "Label14", "Image13"},
+       {P::Length5, "Label13", "Image12"}}},
+     5},
+    {"Frame1", 3795, 3330, "Image3", "volume.gif", 210, 720, "Label6", "Volume:", 810, 360, 810,
+     1110,
+     {{{P::Volume1, "Label5", "Image23"},
+       {P::Volume2, "Label3", "Image5"},
+       {P::Volume3, "Label4", "Image4"},
+       {P::Volume4, "Label29", "Image28"}}},
+     4},
+}};
+
+struct PairMenu {
+    const char* name;
+    const char* caption;
+    const char* firstLine;
+    const char* lastLine;
+    std::array<const char*, 5> items;
+    std::array<PairId, 5> pairs;
+    int count;
+};
+
+const std::array<PairMenu, 5> pairMenus{{
+    {"WeightMenu", "&Weight", "LineWeight", "WeightLine2",
+     {"WeightMenu1", "WeightMenu2", "WeightMenu3", "WeightMenu4", "WeightMenu5"},
+     {P::Weight1, P::Weight2, P::Weight3, P::Weight4, P::Weight5},
+     5},
+    {"LenghtMenu", "&Lenght", "LenghtLine1", "LenghtLine2",
+     {"LenghtMenu1", "LenghtMenu2", "LenghtMenu3", "LenghtMenu4", "LenghtMenu5"},
+     {P::Length1, P::Length2, P::Length3, P::Length4, P::Length5},
+     5},
+    {"AreaMenu", "&Area", "AreaLine1", "AreaLine2",
+     {"AreaMenu1", "AreaMenu2", "AreaMenu3", "AreaMeun4", "AreaMeun5"},
+     {P::Area1, P::Area2, P::Area3, P::Area4, P::Area5},
+     5},
+    {"VolumeMenu", "&Volume", "VolumeLine1", "VolumeLine2",
+     {"VolumeMenu1", "VolumeMenu2", "VolumeMenu3", "VolumeMenu4"},
+     {P::Volume1, P::Volume2, P::Volume3, P::Volume4},
+     4},
+    {"TemperatureMenu", "Temperature", "TemperatureLine1", "TemperatureLine2",
+     {"TemperatureMenu1", "TemperatureMenu2", "TemperatureMenu3"},
+     {P::Temp1, P::Temp2, P::Temp3},
+     3},
+}};
+
+// The menu spells one pair differently from its link label and window.
+QString menuCaption(PairId pair)
+{
+    return pair == PairId::Area5 ? QStringLiteral("Arce <> Hectare") : unitPair(pair).titleText();
+}
+
+// A read-only field that never keeps the main window's shortcuts for itself.
+class ShortcutPassThrough : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QAction* separator(QMenu* menu, const char* name)
+{
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+MainForm::MainForm(Platform& platform) : context_{platform, this}
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Mensurio - Version 1.2"));
+    setWindowIcon(ui::applicationIcon());
+    setFont(ui::tahoma(8.25));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(px(11040), px(5535));
+    setCentralWidget(client);
+
+    // Text1 lies hidden behind the Volume frame and holds the focus at start, so no
+    // visible control shows a focus mark until the user presses Tab.
+    text1_ = new QLineEdit(client);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setReadOnly(true);
+    text1_->setGeometry(twipRect(4980, 3690, 1245, 525));
+    text1_->setAccessibleName(QStringLiteral("Mensurio"));
+    text1_->installEventFilter(new ShortcutPassThrough(text1_));
+
+    buildHeader(client);
+    buildCategoryFrames(client);
+    buildCommandFrame(client);
+    buildMenus();
+    registerWindows();
+
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(sizeHint());
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildHeader(QWidget* client)
+{
+    QFrame* header = ui::frame(client, QStringLiteral("Frame"), twipRect(-450, -90, 11745, 1215),
+                               false);
+    header->setAutoFillBackground(true);
+    QPalette palette = header->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    header->setPalette(palette);
+
+    ui::pictureBox(header, QStringLiteral("Image1"), QStringLiteral("banner.jpg"),
+                   twipRect(420, 180, 12000, 960))
+        ->setAccessibleName(QStringLiteral("Mensurio"));
+    ui::label(header, QStringLiteral("Label1"), QStringLiteral("Welcome to Mensurio 1.2"), 1620,
+              330, ui::tahoma(8.25, true));
+    QLabel* about = ui::label(header, QStringLiteral("Label2"),
+                              QStringLiteral("This program gives you the ability to perform the "
+                                             "conversion between the most widely used units in "
+                                             "Physics, Math and Chemistry with the most accurate "
+                                             "results."),
+                              1620, 540, ui::tahoma(8.25));
+    about->setWordWrap(true);
+    about->setGeometry(twipRect(1620, 540, 6495, 465));
+    about->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    ui::ClickLabel* minimize =
+        ui::pictureBox(header, QStringLiteral("Image31"), QStringLiteral("minimize.ico"),
+                       twipRect(10665, 270, 240, 240), QStringLiteral("Minimize to taskbar"), true);
+    connect(minimize, &ui::ClickLabel::clicked, this, &MainForm::MinimizeApp);
+    ui::ClickLabel* exit =
+        ui::pictureBox(header, QStringLiteral("Image30"), QStringLiteral("exit.ico"),
+                       twipRect(10980, 270, 240, 240), QStringLiteral("Exit Typelore"), true);
+    // The exit picture asks nothing: it unloads the main window, which ends the program.
+    connect(exit, &ui::ClickLabel::clicked, this, &MainForm::close);
+    ui::ClickLabel* donate =
+        ui::pictureBox(header, QStringLiteral("Image29"), QStringLiteral("donate_small.gif"),
+                       twipRect(10380, 510, 900, 315), QStringLiteral("Donate with PayPal"), true);
+    connect(donate, &ui::ClickLabel::clicked, this, [this] { Launch::Donate(context_); });
+}
+
+void MainForm::buildCategoryFrames(QWidget* client)
+{
+    const QFont heading = ui::tahoma(14.25);
+    const QFont regular = ui::tahoma(8.25);
+    for (const CategoryFrame& category : categoryFrames) {
+        QFrame* box = ui::frame(client, QLatin1String(category.name),
+                                twipRect(category.left, category.top, 3465, 2055), true);
+        QLabel* headingLabel = ui::label(box, QLatin1String(category.heading),
+                                         QLatin1String(category.headingText),
+                                         category.headingLeft, category.headingTop, heading);
+        ui::pictureBox(box, QLatin1String(category.picture), QLatin1String(category.pictureFile),
+                       twipRect(category.pictureLeft, 240, category.pictureSize,
+                                category.pictureSize))
+            ->setAccessibleName(headingLabel->text());
+        ui::line(box, QString(), 840, 750, 2940, 1, silver);
+        for (int row = 0; row < category.rowCount; ++row) {
+            const RowNames& names = category.rows[static_cast<std::size_t>(row)];
+            const UnitPair& pair = unitPair(names.pair);
+            const int top = 840 + 210 * row;
+            ui::pictureBox(box, QLatin1String(names.icon), QStringLiteral("pair.ico"),
+                           twipRect(category.iconLeft, top, 240, 240))
+                ->setAccessibleName(pair.titleText());
+            ui::ClickLabel* link = ui::linkLabel(box, QLatin1String(names.label),
+                                                 pair.titleText(), category.labelLeft, top,
+                                                 regular, linkBlue);
+            const QString window = pair.windowName();
+            connect(link, &ui::ClickLabel::clicked, this, [this, window] { ShowPair(window); });
+        }
+    }
+}
+
+void MainForm::buildCommandFrame(QWidget* client)
+{
+    QFrame* box = ui::frame(client, QStringLiteral("Frame2"), twipRect(7410, 3330, 3465, 2055),
+                            true);
+    auto button = [box](const char* name, const QString& caption, int top) {
+        auto* result = new QPushButton(caption, box);
+        result->setObjectName(QLatin1String(name));
+        result->setGeometry(twipRect(180, top, 3105, 315));
+        result->setAutoDefault(false);
+        return result;
+    };
+    QPushButton* command1 =
+        button("Command1", QStringLiteral("Minimize application to Taskbar"), 300);
+    QPushButton* command2 = button("Command2", QStringLiteral("Mensurio on the web"), 705);
+    QPushButton* command3 = button("Command3", QStringLiteral("About Mensurio"), 1125);
+    QPushButton* command4 = button("Command4", QStringLiteral("Close Mensurio"), 1530);
+    connect(command1, &QPushButton::clicked, this, &MainForm::MinimizeApp);
+    connect(command2, &QPushButton::clicked, this, [this] { Support::OpenWebPage(context_); });
+    connect(command3, &QPushButton::clicked, this, &MainForm::About_Click);
+    connect(command4, &QPushButton::clicked, this, &MainForm::CloseApp);
+
+    setTabOrder(text1_, command1);
+    setTabOrder(command1, command2);
+    setTabOrder(command2, command3);
+    setTabOrder(command3, command4);
+}
+
+void MainForm::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& shortcut, auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu* menu = bar->addMenu(QStringLiteral("&Menu"));
+    menu->setObjectName(QStringLiteral("Menu"));
+    item(menu, "Minimize", QStringLiteral("Minimize to Taskbar"), QKeySequence(Qt::CTRL | Qt::Key_M),
+         [this] { MinimizeApp(); });
+    separator(menu, "Line");
+    item(menu, "Quit", QStringLiteral("Close Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_E),
+         [this] { CloseApp(); });
+
+    QMenu* conversions = bar->addMenu(QStringLiteral("&Conversions Parts"));
+    conversions->setObjectName(QStringLiteral("Conversions"));
+    for (const PairMenu& group : pairMenus) {
+        QMenu* sub = conversions->addMenu(QLatin1String(group.caption));
+        sub->setObjectName(QLatin1String(group.name));
+        separator(sub, group.firstLine);
+        for (int i = 0; i < group.count; ++i) {
+            const PairId pair = group.pairs[static_cast<std::size_t>(i)];
+            const QString window = unitPair(pair).windowName();
+            item(sub, group.items[static_cast<std::size_t>(i)], menuCaption(pair), QKeySequence(),
+                 [this, window] { ShowPair(window); });
+        }
+        separator(sub, group.lastLine);
+    }
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Support Center"));
+    tools->setObjectName(QStringLiteral("Tools"));
+    item(tools, "VIP", QStringLiteral("Important Symbols"), QKeySequence(Qt::Key_F1),
+         [this] { VIP_Click(); });
+    separator(tools, "Liner3");
+    item(tools, "Calc", QStringLiteral("Run Windows® Calculator"), QKeySequence(Qt::Key_F2),
+         [this] { Launch::Calculator(context_); });
+
+    QMenu* about = bar->addMenu(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("AboutList"));
+    item(about, "License", QStringLiteral("View License Agreement"),
+         QKeySequence(Qt::CTRL | Qt::Key_L), [this] { Launch::LicenseAgreement(context_); });
+    separator(about, "liner2");
+    item(about, "Download", QStringLiteral("Contact Tarnwick Software"),
+         QKeySequence(Qt::CTRL | Qt::Key_T), [this] { Support::MailSupport(context_); });
+    item(about, "LikeIt", QStringLiteral("I Like Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_I),
+         [this] { LikeIt_Click(); });
+    item(about, "OnTheWeb", QStringLiteral("Mensurio on the web"),
+         QKeySequence(Qt::CTRL | Qt::Key_W), [this] { Support::OpenWebPage(context_); });
+    separator(about, "Liner");
+    item(about, "About", QStringLiteral("About Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_A),
+         [this] { About_Click(); });
+}
+
+void MainForm::registerWindows()
+{
+    for (const UnitPair& pair : catalogue()) {
+        windows_.add(pair.windowName(), [this, &pair]() -> QWidget* {
+            auto* window = new PairWindow(pair, context_);
+            window->Form_Load();
+            return window;
+        });
+    }
+    windows_.add(QStringLiteral("Symbols"), [this]() -> QWidget* {
+        auto* window = new Symbols(context_);
+        window->Form_Load();
+        return window;
+    });
+    windows_.add(QStringLiteral("AboutApp"), [this]() -> QWidget* {
+        auto* window = new AboutApp(context_);
+        window->Form_Load();
+        return window;
+    });
+    windows_.add(QStringLiteral("ForMensurio"), [this]() -> QWidget* {
+        auto* window = new ForMensurio(context_);
+        window->Form_Load();
+        return window;
+    });
+}
+
+bool MainForm::Form_Load() { return !context_.platform.previousInstance(); }
+
+void MainForm::CloseApp()
+{
+    const MessageAnswer answer = context_.platform.messageBox(
+        this, QStringLiteral("Are you sure you want to close Mensurio"), applicationTitle(),
+        MessageButtons::YesNo, MessageIcon::Question);
+    if (answer == MessageAnswer::Yes)
+        close();
+}
+
+void MainForm::Form_Unload() { context_.platform.endProgram(); }
+
+void MainForm::MinimizeApp() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void MainForm::ShowPair(const QString& window) { windows_.show(window); }
+
+void MainForm::VIP_Click() { windows_.show(QStringLiteral("Symbols")); }
+
+void MainForm::About_Click()
+{
+    setEnabled(false);
+    windows_.show(QStringLiteral("AboutApp"));
+}
+
+void MainForm::LikeIt_Click()
+{
+    setEnabled(false);
+    windows_.show(QStringLiteral("ForMensurio"));
+}
+
+void MainForm::closeEvent(QCloseEvent* event)
+{
+    // However the main window is closed, the whole program ends; the close cannot be
+    // refused.
+    event->accept();
+    Form_Unload();
+}
+
+void MainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        ui::centreOnScreen(this);
+        text1_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+} // namespace mensurio

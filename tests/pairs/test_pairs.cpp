@@ -1,0 +1,379 @@
+#include "fakeplatform.h"
+#include "pairs/pairwindow.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace mensurio;
+
+namespace {
+
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+
+// A pair window as the registry makes it: constructed, then loaded once.
+struct Harness {
+    explicit Harness(const QString& window)
+    {
+        mainWindow = std::make_unique<QWidget>();
+        QPixmap marker(16, 16);
+        marker.fill(Qt::magenta);
+        mainWindow->setWindowIcon(QIcon(marker));
+        context = std::make_unique<Context>(Context{platform, mainWindow.get(), english});
+        pairWindow = std::make_unique<PairWindow>(unitPair(*pairByWindow(window)), *context);
+        pairWindow->Form_Load();
+    }
+    QLineEdit* var1() const { return pairWindow->findChild<QLineEdit*>("Var1"); }
+    QLineEdit* var2() const { return pairWindow->findChild<QLineEdit*>("Var2"); }
+    QComboBox* parts() const { return pairWindow->findChild<QComboBox*>("Parts"); }
+    void chooseSecondDirection() const
+    {
+        // The user's pick, by keyboard, as the selector reports it.
+        QTest::keyClick(parts(), Qt::Key_Down);
+    }
+    void chooseFirstDirection() const { QTest::keyClick(parts(), Qt::Key_Up); }
+
+    test::FakePlatform platform;
+    std::unique_ptr<QWidget> mainWindow;
+    std::unique_ptr<Context> context;
+    std::unique_ptr<PairWindow> pairWindow;
+};
+
+// Types characters QTest cannot map to keys (non-Latin digits) as the desktop would.
+void typeCharacters(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QColor background(QLineEdit* field) { return field->palette().color(QPalette::Base); }
+
+} // namespace
+
+class TestPairs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void typing_data();
+    void typing();
+    void keyFilter_data();
+    void keyFilter();
+    void clipboardAndUndoDoNothing_data();
+    void clipboardAndUndoDoNothing();
+    void keysWithoutCharacterKeepWorking();
+    void loadsInFirstDirection_data();
+    void loadsInFirstDirection();
+    void switchingKeepsTextsAndConvertsBackward();
+    void switchingBackRestoresFirstDirection();
+    void lockedFieldTakesFocusButNoTyping();
+    void eraseEmptiesBothFields_data();
+    void eraseEmptiesBothFields();
+    void hideKeepsTextsAndDirection();
+    void unchangedWriteIsSilent();
+    void volumeWindowsTakeMainIcon_data();
+    void volumeWindowsTakeMainIcon();
+};
+
+void TestPairs::initTestCase() { ui::initialise(); }
+
+void TestPairs::cleanup()
+{
+    // Every harness owns its windows; nothing may outlive a test.
+    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void TestPairs::typing_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("var1");
+    QTest::addColumn<QString>("var2");
+
+    QTest::newRow("Length5 1") << "Length5" << false << "1" << "1" << "2.54";
+    QTest::newRow("Length5 12") << "Length5" << false << "12" << "12" << "30.48";
+    QTest::newRow("Length5 decimal") << "Length5" << false << "0.5" << "0.5" << "1.27";
+    QTest::newRow("Length5 negative zero") << "Length5" << false << "-0" << "-0" << "0";
+    QTest::newRow("double zero first direction") << "Length5" << false << "00" << "0." << "0.";
+    QTest::newRow("double zero first direction temperature")
+        << "Temp1" << false << "00" << "0." << "0.";
+    QTest::newRow("three zeros are no double zero") << "Length5" << false << "000" << "0.0"
+                                                    << "0";
+    QTest::newRow("double zero second direction") << "Length5" << true << "00" << "0" << "0.";
+    QTest::newRow("double zero second direction Temp1") << "Temp1" << true << "00" << "32"
+                                                        << "0.";
+    QTest::newRow("double zero second direction Temp3") << "Temp3" << true << "00"
+                                                        << "-273.15" << "0.";
+    QTest::newRow("second direction converts backward") << "Weight2" << true << "10" << "50"
+                                                        << "10";
+    QTest::newRow("lone minus converts nothing") << "Length5" << false << "-" << "-" << "";
+    QTest::newRow("lone point converts nothing") << "Length5" << false << "." << "." << "";
+    QTest::newRow("minus after a result keeps it") << "Length5" << false << "2\b-" << "-"
+                                                   << "5.08";
+    QTest::newRow("backspace to empty keeps result") << "Length5" << false << "12\b\b" << ""
+                                                     << "2.54";
+    QTest::newRow("two points keep the last result") << "Length5" << false << "1.." << "1.."
+                                                     << "2.54";
+    QTest::newRow("Temp2 forward 273.15") << "Temp2" << false << "273.15" << "273.15"
+                                          << "31.67";
+}
+
+void TestPairs::typing()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, second);
+    QFETCH(QString, keys);
+    QFETCH(QString, var1);
+    QFETCH(QString, var2);
+
+    Harness h(window);
+    if (second)
+        h.chooseSecondDirection();
+    QLineEdit* editable = second ? h.var2() : h.var1();
+    for (QChar key : keys) {
+        if (key == QLatin1Char('\b'))
+            QTest::keyClick(editable, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(editable, QString(key));
+    }
+    QCOMPARE(h.var1()->text(), var1);
+    QCOMPARE(h.var2()->text(), var2);
+}
+
+void TestPairs::keyFilter_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("digits and signs pass") << "-1,2.3" << "-1,2.3";
+    QTest::newRow("letters") << "1a2b" << "12";
+    QTest::newRow("blank") << "1 2" << "12";
+    QTest::newRow("plus") << "+3" << "3";
+    QTest::newRow("exponent letter") << "1E5e" << "15";
+    QTest::newRow("other symbols") << "4/%*()" << "4";
+    QTest::newRow("non-ASCII digit") << QString::fromUtf8("٣7") << "7";
+}
+
+void TestPairs::keyFilter()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, expected);
+
+    Harness h(QStringLiteral("Weight2"));
+    typeCharacters(h.var1(), keys);
+    QCOMPARE(h.var1()->text(), expected);
+    QTest::keyClick(h.var1(), Qt::Key_Return);
+    QTest::keyClick(h.var1(), Qt::Key_Escape);
+    QCOMPARE(h.var1()->text(), expected);
+}
+
+void TestPairs::clipboardAndUndoDoNothing_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("Ctrl+V") << int(Qt::Key_V) << "12";
+    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << "12";
+    QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << "12";
+    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << "12";
+}
+
+void TestPairs::clipboardAndUndoDoNothing()
+{
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+
+    QApplication::clipboard()->setText(QStringLiteral("999"));
+    Harness h(QStringLiteral("Length5"));
+    QTest::keyClicks(h.var1(), QStringLiteral("12"));
+    h.var1()->selectAll();
+    QTest::keyClick(h.var1(), Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(h.var1()->text(), expected);
+    QCOMPARE(h.var2()->text(), QStringLiteral("30.48"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("999"));
+}
+
+void TestPairs::keysWithoutCharacterKeepWorking()
+{
+    Harness h(QStringLiteral("Length5"));
+    QTest::keyClicks(h.var1(), QStringLiteral("123"));
+    QTest::keyClick(h.var1(), Qt::Key_Home);
+    QTest::keyClick(h.var1(), Qt::Key_Delete);
+    QCOMPARE(h.var1()->text(), QStringLiteral("23"));
+    QTest::keyClick(h.var1(), Qt::Key_End);
+    QTest::keyClick(h.var1(), Qt::Key_Left);
+    QTest::keyClicks(h.var1(), QStringLiteral("0"));
+    QCOMPARE(h.var1()->text(), QStringLiteral("203"));
+    QCOMPARE(h.var2()->text(), QStringLiteral("515.62"));
+}
+
+void TestPairs::loadsInFirstDirection_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("firstEntry");
+    QTest::addColumn<QString>("secondEntry");
+
+    QTest::newRow("Area2") << "Area2" << "Square inch - Square cm" << "Square cm - Square inch ";
+    QTest::newRow("Weight1") << "Weight1" << "Pound - Kilogram" << "Kilogram - Pound";
+    QTest::newRow("Temp2") << "Temp2" << "Kelvin - Fahrenheit" << "Fahrenheit - Kelvin";
+    QTest::newRow("Volume4") << "Volume4" << "Gallon - Litre" << "Litre - Gallon";
+}
+
+void TestPairs::loadsInFirstDirection()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, firstEntry);
+    QFETCH(QString, secondEntry);
+
+    Harness h(window);
+    QCOMPARE(h.parts()->count(), 2);
+    QCOMPARE(h.parts()->itemText(0), firstEntry);
+    QCOMPARE(h.parts()->itemText(1), secondEntry);
+    QCOMPARE(h.parts()->currentText(), firstEntry);
+    QVERIFY(!h.var1()->isReadOnly());
+    QVERIFY(h.var2()->isReadOnly());
+    QCOMPARE(background(h.var1()), QColor(Qt::white));
+    QCOMPARE(background(h.var2()), h.pairWindow->palette().color(QPalette::Button));
+    QVERIFY(h.var1()->text().isEmpty() && h.var2()->text().isEmpty());
+    auto* timer = h.pairWindow->findChild<QTimer*>("Timer");
+    QVERIFY(timer);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(timer->interval(), 1);
+}
+
+void TestPairs::switchingKeepsTextsAndConvertsBackward()
+{
+    Harness h(QStringLiteral("Length5"));
+    QTest::keyClicks(h.var1(), QStringLiteral("1"));
+    h.chooseSecondDirection();
+    QCOMPARE(h.parts()->currentIndex(), 1);
+    QVERIFY(h.var1()->isReadOnly());
+    QVERIFY(!h.var2()->isReadOnly());
+    QCOMPARE(background(h.var2()), QColor(Qt::white));
+    QCOMPARE(background(h.var1()), h.pairWindow->palette().color(QPalette::Button));
+    QCOMPARE(h.var1()->text(), QStringLiteral("1"));
+    QCOMPARE(h.var2()->text(), QStringLiteral("2.54"));
+
+    h.var2()->end(false);
+    QTest::keyClicks(h.var2(), QStringLiteral("0"));
+    QCOMPARE(h.var2()->text(), QStringLiteral("2.540"));
+    QCOMPARE(h.var1()->text(), QStringLiteral("1.000000032")); // 2.54 x 0.3937008
+}
+
+void TestPairs::switchingBackRestoresFirstDirection()
+{
+    Harness h(QStringLiteral("Area2"));
+    h.chooseSecondDirection();
+    QTest::keyClicks(h.var2(), QStringLiteral("10"));
+    QCOMPARE(h.var1()->text(), QStringLiteral("1.550003"));
+    h.chooseFirstDirection();
+    QVERIFY(!h.var1()->isReadOnly());
+    QVERIFY(h.var2()->isReadOnly());
+    QCOMPARE(h.var2()->text(), QStringLiteral("10"));
+    h.var1()->end(false);
+    QTest::keyClick(h.var1(), Qt::Key_Backspace);
+    QCOMPARE(h.var1()->text(), QStringLiteral("1.55000"));
+    QCOMPARE(h.var2()->text(), QStringLiteral("9.99998")); // 1.55 x 6.4516
+}
+
+void TestPairs::lockedFieldTakesFocusButNoTyping()
+{
+    Harness h(QStringLiteral("Length5"));
+    QVERIFY(h.var2()->focusPolicy() & Qt::TabFocus);
+    QTest::keyClicks(h.var2(), QStringLiteral("7"));
+    QVERIFY(h.var2()->text().isEmpty());
+    QVERIFY(h.var1()->text().isEmpty());
+}
+
+void TestPairs::eraseEmptiesBothFields_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<bool>("second");
+
+    QTest::newRow("first direction") << "Length5" << "Image2" << false;
+    QTest::newRow("second direction") << "Temp1" << "Image2" << true;
+    QTest::newRow("Weight1 erase picture") << "Weight1" << "Image3" << false;
+}
+
+void TestPairs::eraseEmptiesBothFields()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, picture);
+    QFETCH(bool, second);
+
+    Harness h(window);
+    if (second)
+        h.chooseSecondDirection();
+    QTest::keyClicks(second ? h.var2() : h.var1(), QStringLiteral("5"));
+    QVERIFY(!h.var1()->text().isEmpty() && !h.var2()->text().isEmpty());
+    auto* erase = h.pairWindow->findChild<QLabel*>(picture);
+    QVERIFY(erase);
+    QTest::mouseClick(erase, Qt::LeftButton);
+    QCOMPARE(h.var1()->text(), QString());
+    QCOMPARE(h.var2()->text(), QString());
+}
+
+void TestPairs::hideKeepsTextsAndDirection()
+{
+    Harness h(QStringLiteral("Volume2"));
+    h.pairWindow->show();
+    h.chooseSecondDirection();
+    QTest::keyClicks(h.var2(), QStringLiteral("2"));
+    QTest::mouseClick(h.pairWindow->findChild<QLabel*>("Image1"), Qt::LeftButton);
+    QVERIFY(!h.pairWindow->isVisible());
+    h.pairWindow->show();
+    QCOMPARE(h.var2()->text(), QStringLiteral("2"));
+    QCOMPARE(h.var1()->text(), QStringLiteral("70.629334"));
+    QVERIFY(h.var1()->isReadOnly());
+    QCOMPARE(h.parts()->currentIndex(), 1);
+}
+
+void TestPairs::unchangedWriteIsSilent()
+{
+    // The nesting of the change handling ends only because a write of the text a field
+    // already holds raises no change; the conversions rely on the toolkit keeping that.
+    Harness h(QStringLiteral("Length5"));
+    QSignalSpy spy(h.var2(), &QLineEdit::textChanged);
+    h.var1()->setText(QStringLiteral("1"));
+    QCOMPARE(spy.count(), 1);
+    h.var1()->setText(QStringLiteral("1"));
+    h.var2()->setText(QStringLiteral("2.54"));
+    QCOMPARE(spy.count(), 1);
+}
+
+void TestPairs::volumeWindowsTakeMainIcon_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("takesMainIcon");
+    QTest::newRow("Volume1") << "Volume1" << true;
+    QTest::newRow("Volume4") << "Volume4" << true;
+    QTest::newRow("Length1") << "Length1" << false;
+}
+
+void TestPairs::volumeWindowsTakeMainIcon()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, takesMainIcon);
+    Harness h(window);
+    const QImage mine = h.pairWindow->windowIcon().pixmap(16, 16).toImage();
+    const bool magenta = !mine.isNull() && mine.pixelColor(8, 8) == QColor(Qt::magenta);
+    QCOMPARE(magenta, takesMainIcon);
+}
+
+QTEST_MAIN(TestPairs)
+#include "test_pairs.moc"

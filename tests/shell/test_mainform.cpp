@@ -1,0 +1,274 @@
+#include "fakeplatform.h"
+#include "pairs/pairwindow.h"
+#include "shell/mainform.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace mensurio;
+
+namespace {
+
+struct Harness {
+    Harness() : mainForm(std::make_unique<MainForm>(platform))
+    {
+        mainForm->show();
+    }
+    ~Harness()
+    {
+        // The registry owns the secondary windows; destroying the main form takes them along.
+        mainForm.reset();
+    }
+    template <typename T> T* find(const QString& name) const
+    {
+        T* child = mainForm->findChild<T*>(name);
+        if (!child)
+            qWarning("no %s", qPrintable(name));
+        return child;
+    }
+    QAction* action(const QString& name) const { return find<QAction>(name); }
+    void click(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
+
+    test::FakePlatform platform;
+    std::unique_ptr<MainForm> mainForm;
+};
+
+int visibleTopLevels()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += widget->isVisible() ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ui::initialise(); }
+    void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void loadAnswersWhetherToRun_data();
+    void loadAnswersWhetherToRun();
+    void closeAppAsks_data();
+    void closeAppAsks();
+    void endingWithoutQuestion_data();
+    void endingWithoutQuestion();
+    void minimizeCommandsLeavePairWindows_data();
+    void minimizeCommandsLeavePairWindows();
+    void pairCommandsShowOneInstance_data();
+    void pairCommandsShowOneInstance();
+    void hiddenPairWindowReturnsWithValues();
+    void frameClosedPairWindowComesBackNew();
+    void everyPairIsReachable();
+};
+
+void TestMainForm::loadAnswersWhetherToRun_data()
+{
+    QTest::addColumn<bool>("anotherCopy");
+    QTest::newRow("first copy runs") << false;
+    QTest::newRow("second copy ends") << true;
+}
+
+void TestMainForm::loadAnswersWhetherToRun()
+{
+    QFETCH(bool, anotherCopy);
+    test::FakePlatform platform;
+    platform.anotherCopyRuns = anotherCopy;
+    MainForm mainForm(platform);
+    QCOMPARE(mainForm.Form_Load(), !anotherCopy);
+    QCOMPARE(platform.previousInstanceQueries, 1);
+    // Silently: no message either way.
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void TestMainForm::closeAppAsks_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("yes");
+
+    QTest::newRow("Quit, Yes") << "Quit" << true;
+    QTest::newRow("Quit, No") << "Quit" << false;
+    QTest::newRow("Command4, Yes") << "Command4" << true;
+    QTest::newRow("Command4, No") << "Command4" << false;
+}
+
+void TestMainForm::closeAppAsks()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, yes);
+
+    Harness h;
+    auto* pair = h.mainForm->windows().show<PairWindow>(QStringLiteral("Length5"));
+    QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("3"));
+    h.platform.messageAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+
+    if (command == QLatin1String("Quit"))
+        h.action(command)->trigger();
+    else
+        h.click(command);
+
+    QCOMPARE(h.platform.messages.size(), 1);
+    const auto& message = h.platform.messages.first();
+    QCOMPARE(message.text, QStringLiteral("Are you sure you want to close Mensurio"));
+    QCOMPARE(message.title, QStringLiteral("Mensurio"));
+    QCOMPARE(message.buttons, MessageButtons::YesNo);
+    QCOMPARE(message.icon, MessageIcon::Question);
+    QCOMPARE(h.platform.endRequests, yes ? 1 : 0);
+    if (!yes) {
+        // No leaves everything as it was, open pair windows and their values included.
+        QVERIFY(h.mainForm->isVisible());
+        QVERIFY(pair->isVisible());
+        QCOMPARE(pair->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("7.62"));
+    }
+}
+
+void TestMainForm::endingWithoutQuestion_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("exit picture") << "Image30";
+    QTest::newRow("window frame close") << "frame";
+}
+
+void TestMainForm::endingWithoutQuestion()
+{
+    QFETCH(QString, road);
+    Harness h;
+    h.mainForm->windows().show(QStringLiteral("Weight1"));
+    if (road == QLatin1String("frame"))
+        h.mainForm->close();
+    else
+        h.click(road);
+    QVERIFY(h.platform.messages.isEmpty());
+    QCOMPARE(h.platform.endRequests, 1);
+}
+
+void TestMainForm::minimizeCommandsLeavePairWindows_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("menu Minimize") << "Minimize";
+    QTest::newRow("button Command1") << "Command1";
+    QTest::newRow("picture Image31") << "Image31";
+}
+
+void TestMainForm::minimizeCommandsLeavePairWindows()
+{
+    QFETCH(QString, command);
+    Harness h;
+    QWidget* pair = h.mainForm->windows().show(QStringLiteral("Temp2"));
+    if (QAction* action = h.mainForm->findChild<QAction*>(command))
+        action->trigger();
+    else
+        h.click(command);
+    QVERIFY(h.mainForm->windowState() & Qt::WindowMinimized);
+    QVERIFY(pair->isVisible());
+    QVERIFY(!(pair->windowState() & Qt::WindowMinimized));
+    QCOMPARE(h.platform.endRequests, 0);
+}
+
+void TestMainForm::pairCommandsShowOneInstance_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("window");
+
+    QTest::newRow("label twice") << "Label9" << "Label9" << "Weight1";
+    QTest::newRow("label then menu item") << "Label9" << "WeightMenu1" << "Weight1";
+    QTest::newRow("menu item then label") << "AreaMeun5" << "Label19" << "Area5";
+    QTest::newRow("misspelt menu names") << "LenghtMenu3" << "Label18" << "Length3";
+}
+
+void TestMainForm::pairCommandsShowOneInstance()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, window);
+
+    Harness h;
+    for (const QString& command : {first, second}) {
+        if (QAction* action = h.mainForm->findChild<QAction*>(command))
+            action->trigger();
+        else
+            h.click(command);
+    }
+    QWidget* shown = h.mainForm->windows().existing(window);
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(visibleTopLevels(), 2); // the main window and one pair window
+    int pairWindows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        pairWindows += widget->objectName() == window ? 1 : 0;
+    QCOMPARE(pairWindows, 1);
+}
+
+void TestMainForm::hiddenPairWindowReturnsWithValues()
+{
+    Harness h;
+    h.click(QStringLiteral("Label13")); // Inch <> Centimetre
+    auto* pair = qobject_cast<PairWindow*>(h.mainForm->windows().existing("Length5"));
+    QVERIFY(pair);
+    QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("12"));
+    QTest::mouseClick(pair->findChild<QWidget*>("Image1"), Qt::LeftButton);
+    QVERIFY(!pair->isVisible());
+    h.action(QStringLiteral("LenghtMenu5"))->trigger();
+    QCOMPARE(h.mainForm->windows().existing("Length5"), pair);
+    QVERIFY(pair->isVisible());
+    QCOMPARE(pair->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
+}
+
+void TestMainForm::frameClosedPairWindowComesBackNew()
+{
+    Harness h;
+    auto* pair = h.mainForm->windows().show<PairWindow>(QStringLiteral("Temp1"));
+    QTest::keyClick(pair->findChild<QWidget*>("Parts"), Qt::Key_Down);
+    QTest::keyClicks(pair->findChild<QLineEdit*>("Var2"), QStringLiteral("100"));
+    QPointer<QWidget> old = pair;
+    pair->close();
+    QTRY_VERIFY(old.isNull());
+    QCOMPARE(h.mainForm->windows().existing("Temp1"), nullptr);
+
+    h.click(QStringLiteral("Label26"));
+    auto* fresh = qobject_cast<PairWindow*>(h.mainForm->windows().existing("Temp1"));
+    QVERIFY(fresh);
+    QVERIFY(fresh->findChild<QLineEdit*>("Var1")->text().isEmpty());
+    QVERIFY(fresh->findChild<QLineEdit*>("Var2")->text().isEmpty());
+    QVERIFY(!fresh->findChild<QLineEdit*>("Var1")->isReadOnly());
+    QCOMPARE(h.platform.endRequests, 0); // a pair window's close never ends the program
+}
+
+void TestMainForm::everyPairIsReachable()
+{
+    // Each catalogue row has a link label and a menu item that open its own window.
+    Harness h;
+    const QList<ui::ClickLabel*> labels = h.mainForm->findChildren<ui::ClickLabel*>();
+    QSet<QString> opened;
+    for (ui::ClickLabel* label : labels) {
+        if (!label->objectName().startsWith(QLatin1String("Label")))
+            continue;
+        const int before = visibleTopLevels();
+        QTest::mouseClick(label, Qt::LeftButton);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* pair = qobject_cast<PairWindow*>(widget); pair && pair->isVisible()) {
+                if (!opened.contains(pair->objectName())) {
+                    QCOMPARE(pair->pair().titleText(), label->text());
+                    opened.insert(pair->objectName());
+                }
+            }
+        }
+        QCOMPARE(visibleTopLevels(), before + 1);
+    }
+    QCOMPARE(opened.size(), 22);
+}
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"

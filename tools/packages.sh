@@ -1,0 +1,41 @@
+# Debian packages Mensurio needs to build, run and test; sourced by the other scripts.
+MENSURIO_PACKAGES=(
+  cmake ninja-build g++ qt6-base-dev      # the build
+  fonts-wine                              # Tahoma, where the desktop has none
+  xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
+)
+
+# Installs only what is missing, so a ready machine starts at once.
+install_packages() {
+  local missing=()
+  for package in "${MENSURIO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Starts a private X server and exports DISPLAY; stop_xvfb ends it.
+start_xvfb() {
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  DISPLAY=":$(head -n1 "$fd_file")"
+  export DISPLAY
+  rm -f "$fd_file"
+}
+
+stop_xvfb() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  return 0
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Mensurio and starts it. With no display it runs on a
+# private X server and saves a screenshot of the main window instead.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$top/tools/packages.sh"
+install_packages
+
+build="$top/build"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build"
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$build/mensurio"
+fi
+
+trap stop_xvfb EXIT
+start_xvfb
+"$build/mensurio" &
+app=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' | head -n1)
+sleep 0.5 # let the first paint finish
+shot="$build/mensurio-main-window.png"
+/usr/bin/import -window "$window" "$shot"
+kill "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+echo "No display here: Mensurio ran on a private X server ($DISPLAY)."
+echo "Screenshot of the main window: $shot"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: a warnings-as-errors
+# build, and an AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$top/tools/packages.sh"
+install_packages
+
+jobs=$(nproc)
+run_suite() {
+  local build=$1
+  shift
+  cmake -S "$top" -B "$build" -G Ninja "$@" >/dev/null
+  cmake --build "$build" -j "$jobs"
+  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+}
+
+echo "== Build with warnings as errors =="
+run_suite "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON -DMENSURIO_SANITIZE=ON

@@ -1,0 +1,156 @@
+#include "ui/widgets.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+// The pictures live in a static library, whose resource object the linker would
+// otherwise drop: registering them here ties it to every user of the ui helpers.
+static void registerResources() { Q_INIT_RESOURCE(resources); }
+
+namespace mensurio::ui {
+
+void initialise()
+{
+    registerResources();
+    loadFonts();
+}
+
+QFont tahoma(double pointSize, bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+void loadFonts()
+{
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
+        return;
+    // fonts-wine ships Tahoma's metrics under the same family name; without it Qt
+    // falls back to the default sans-serif.
+    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf",
+                             "/usr/share/wine/fonts/tahomabd.ttf"}) {
+        if (QFile::exists(QLatin1String(file)))
+            QFontDatabase::addApplicationFont(QLatin1String(file));
+    }
+}
+
+const QCursor& linkCursor()
+{
+    static const QCursor cursor(QPixmap(QStringLiteral(":/images/link.cur")), 6, 0);
+    return cursor;
+}
+
+QIcon applicationIcon() { return QIcon(QStringLiteral(":/images/app.ico")); }
+
+QPixmap picture(const QString& name) { return QPixmap(QStringLiteral(":/images/") + name); }
+
+void ClickLabel::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        emit clicked();
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
+              const QFont& font)
+{
+    auto* result = new QLabel(text, parent);
+    result->setObjectName(name);
+    result->setFont(font);
+    result->setTextFormat(Qt::PlainText);
+    result->move(px(left), px(top));
+    result->adjustSize();
+    return result;
+}
+
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left,
+                      int top, const QFont& font, const QColor& colour, bool underline)
+{
+    auto* result = new ClickLabel(text, parent);
+    result->setObjectName(name);
+    QFont linkFont = font;
+    linkFont.setUnderline(underline);
+    result->setFont(linkFont);
+    result->setTextFormat(Qt::PlainText);
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    result->setPalette(palette);
+    result->setCursor(linkCursor());
+    result->setAccessibleName(text);
+    result->move(px(left), px(top));
+    result->adjustSize();
+    return result;
+}
+
+ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& image,
+                       const QRect& rect, const QString& toolTip, bool link)
+{
+    auto* result = new ClickLabel(parent);
+    result->setObjectName(name);
+    result->setGeometry(rect);
+    result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    result->setPixmap(picture(image));
+    if (!toolTip.isEmpty()) {
+        result->setToolTip(toolTip);
+        result->setAccessibleName(toolTip);
+    }
+    if (link)
+        result->setCursor(linkCursor());
+    return result;
+}
+
+QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outline)
+{
+    auto* result = new QFrame(parent);
+    result->setObjectName(name);
+    result->setGeometry(rect);
+    if (outline)
+        result->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return result;
+}
+
+QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int width,
+              const QColor& colour)
+{
+    auto* result = new QWidget(parent);
+    result->setObjectName(name);
+    result->setGeometry(px(x1), px(y1), px(x2) - px(x1) + 1, width);
+    result->setAutoFillBackground(true);
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::Window, colour);
+    result->setPalette(palette);
+    return result;
+}
+
+void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips)
+{
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    window->setFixedSize(px(widthTwips), px(heightTwips));
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frameRect = window->frameGeometry();
+    frameRect.moveCenter(screen->availableGeometry().center());
+    window->move(frameRect.topLeft());
+}
+
+} // namespace mensurio::ui

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QColor>
+#include <QCursor>
+#include <QFont>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QRect>
+
+namespace mensurio::ui {
+
+// Layouts are measured in twips: 15 to a device-independent pixel at 96 dpi. Qt's
+// high-DPI scaling turns those pixels into screen pixels.
+constexpr int px(int twips) { return (twips * 2 + (twips >= 0 ? 15 : -15)) / 30; }
+constexpr QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+// Registers the pictures and fonts; called once at start-up, before any window.
+void initialise();
+
+// Tahoma at the given point size; start-up makes sure the family resolves.
+QFont tahoma(double pointSize, bool bold = false);
+// Registers Debian's metric-compatible Tahoma where fontconfig knows none.
+void loadFonts();
+
+// The one hand-shaped link cursor of the program (hot spot at the fingertip).
+const QCursor& linkCursor();
+QIcon applicationIcon();
+QPixmap picture(const QString& name);
+
+// A label or picture that reports a left click released over it.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// A label that sizes itself to its text on one line, placed at a twips position.
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
+              const QFont& font);
+// A clickable link label: hand cursor, link look, accessible as a link named by its text.
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left,
+                      int top, const QFont& font, const QColor& colour, bool underline = true);
+// A picture from the resources, shown at its own size at the twips rectangle.
+ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& image,
+                       const QRect& rect, const QString& toolTip = {}, bool link = false);
+// A captionless frame, optionally with the plain single outline.
+QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outline);
+// A straight horizontal rule between two twips points.
+QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int width,
+              const QColor& colour);
+
+// Fixed dialog border: a close box, no minimize or maximize box, client area of the
+// given twips size.
+void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips);
+// Centres the window on the primary screen.
+void centreOnScreen(QWidget* window);
+
+} // namespace mensurio::ui
