@@ -118,6 +118,8 @@ QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outl
     auto* result = new QFrame(parent);
     result->setObjectName(name);
     result->setGeometry(rect);
+    // Frames are opaque: whatever lies behind one (Text1 behind the Volume frame) stays unseen.
+    result->setAutoFillBackground(true);
     if (outline)
         result->setFrameStyle(QFrame::Box | QFrame::Sunken);
     return result;

@@ -71,6 +71,8 @@ private slots:
     void hiddenPairWindowReturnsWithValues();
     void frameClosedPairWindowComesBackNew();
     void everyPairIsReachable();
+    void shortcutsPassThroughFocusedText1_data();
+    void shortcutsPassThroughFocusedText1();
 };
 
 void TestMainForm::loadAnswersWhetherToRun_data()
@@ -268,6 +270,56 @@ void TestMainForm::everyPairIsReachable()
         QCOMPARE(visibleTopLevels(), before + 1);
     }
     QCOMPARE(opened.size(), 22);
+}
+
+void TestMainForm::shortcutsPassThroughFocusedText1_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Ctrl+W web page") << QKeySequence("Ctrl+W")
+                                     << "shell https://downloads.example.com/software/mensurio/";
+    QTest::newRow("Ctrl+T support mail") << QKeySequence("Ctrl+T")
+                                         << "shell mailto:support@example.com";
+    QTest::newRow("F2 calculator") << QKeySequence("F2") << "shell Calc.exe";
+    QTest::newRow("Ctrl+L licence") << QKeySequence("Ctrl+L")
+                                    << "message The license agreement file could not be opened:";
+    QTest::newRow("Ctrl+E close") << QKeySequence("Ctrl+E")
+                                  << "message Are you sure you want to close Mensurio";
+    QTest::newRow("Ctrl+M minimize") << QKeySequence("Ctrl+M") << "minimized";
+    QTest::newRow("F1 symbols") << QKeySequence("F1") << "window Symbols";
+    QTest::newRow("Ctrl+A about") << QKeySequence("Ctrl+A") << "window AboutApp";
+    QTest::newRow("Ctrl+I feedback") << QKeySequence("Ctrl+I") << "window ForMensurio";
+}
+
+void TestMainForm::shortcutsPassThroughFocusedText1()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, effect);
+
+    Harness h;
+    QApplication::setActiveWindow(h.mainForm.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.mainForm.get()));
+    auto* text1 = h.find<QLineEdit>(QStringLiteral("Text1"));
+    QTRY_COMPARE(QApplication::focusWidget(), text1);
+    QTest::keySequence(text1, keys);
+
+    const QString kind = effect.section(' ', 0, 0);
+    const QString detail = effect.section(' ', 1);
+    if (kind == QLatin1String("shell")) {
+        QCOMPARE(h.platform.shellCalls.size(), 1);
+        QCOMPARE(h.platform.shellCalls.first().file, detail);
+    } else if (kind == QLatin1String("message")) {
+        QCOMPARE(h.platform.messages.size(), 1);
+        QVERIFY2(h.platform.messages.first().text.startsWith(detail),
+                 qPrintable(h.platform.messages.first().text));
+    } else if (kind == QLatin1String("minimized")) {
+        QVERIFY(h.mainForm->windowState() & Qt::WindowMinimized);
+    } else {
+        QWidget* window = h.mainForm->windows().existing(detail);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+    }
 }
 
 QTEST_MAIN(TestMainForm)
