@@ -1,12 +1,235 @@
 #include "notes/symbols.h"
 
-namespace mensurio {
+#include "shell/launch.h"
+#include "ui/widgets.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <array>
+
+namespace mensurio
+{
+
+using ui::twipRect;
+
+namespace
+{
+
+// Superscript two and three, degree sign, one quarter, one half, three quarters.
+const QString symbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");
+
+// The note under the symbols; the export breaks it into two lines after "can use ".
+const QString noteStart =
+    QStringLiteral("Note : You cant use these symbols in Mensurio, But you can use ");
+const QString noteEnd = QStringLiteral(
+    "them for your online study or any other fields that contain Physics, Math and Chemistry.");
+
+const QString lineEnd = QStringLiteral("\r\n");
+
+// The file's text: fixed, whatever the user did to the window's fields.
+QString exportText()
+{
+    const std::array<QString, 9> lines{
+        QStringLiteral("Thank you for using Mensurio 1.2"),
+        QStringLiteral("Here are your saved symbols : ") + symbols,
+        QString(),
+        noteStart,
+        noteEnd,
+        QString(),
+        QString(63, QLatin1Char('*')),
+        QString(),
+        QStringLiteral("If you liked Mensurio please vote for it at ") + Sites::downloadSiteHost(),
+    };
+    QString text;
+    for (const QString& line : lines)
+        text += line + lineEnd;
+    return text;
+}
+
+// Replaces any earlier export with the export text and one more line end. False when the
+// file could not be written completely; an earlier file the user write-protected is kept.
+bool writeExport(const QString& path)
+{
+    const QFileInfo earlier(path);
+    if (earlier.isFile() && !earlier.isWritable())
+        return false;
+    // Removing first and truncating as well: where the folder forbids the removal but the
+    // file itself is writable, the file still ends up holding the text exactly once.
+    QFile::remove(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = toWindows1252(QString(exportText() + lineEnd));
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+// Windows-1252 places these characters at 0x80 to 0x9F; a zero marks the five bytes
+// the code page leaves undefined.
+constexpr std::array<char16_t, 32> upperControls{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char windows1252Byte(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return static_cast<char>(unit);
+    for (std::size_t i = 0; i < upperControls.size(); ++i) {
+        if (upperControls[i] == unit)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+} // namespace
+
+QByteArray toWindows1252(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSurrogate()) {
+            // A character beyond the basic plane is one character, so one "?".
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            bytes += '?';
+            continue;
+        }
+        bytes += windows1252Byte(c.unicode());
+    }
+    return bytes;
+}
 
 Symbols::Symbols(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("Symbols"));
+    setWindowTitle(QStringLiteral("Important Symbols - Not For Mensurio"));
+    ui::makeFixedWindow(this, 7995, 3840);
+    setFont(ui::tahoma(8.25));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    // No WA_DeleteOnClose: the title bar's close only hides the window, which keeps the
+    // registry's one instance alive until the program ends.
+    buildLayout();
 }
 
-void Symbols::Form_Load() {}
+void Symbols::buildLayout()
+{
+    auto* fullText = new QPlainTextEdit(this);
+    fullText->setObjectName(QStringLiteral("FullText"));
+    fullText->setReadOnly(true);
+    fullText->setPlainText(exportText());
+    fullText->setGeometry(twipRect(210, 4050, 7485, 2565));
+    fullText->setAccessibleName(QStringLiteral("Exported text"));
+    fullText->hide();
+
+    // Text2 only holds the focus when the window opens, so that no visible control shows
+    // a focus mark or takes a stray key. It lies under the opaque frame, out of sight,
+    // and never covers the symbols.
+    text2_ = new QLineEdit(this);
+    text2_->setObjectName(QStringLiteral("Text2"));
+    text2_->setReadOnly(true);
+    text2_->setGeometry(twipRect(3390, 1020, 1245, 525));
+    text2_->setAccessibleName(windowTitle());
+
+    QFrame* frame = ui::frame(this, QStringLiteral("Frame1"), twipRect(210, 180, 7485, 3435), true);
+    frame->setBackgroundRole(QPalette::Button);
+    frame->setAutoFillBackground(true);
+    frame->setAccessibleName(QStringLiteral("Important symbols"));
+    text2_->stackUnder(frame);
+
+    auto button = [frame](const char* name, const QString& caption, int top) {
+        auto* result = new QPushButton(caption, frame);
+        result->setObjectName(QLatin1String(name));
+        result->setGeometry(twipRect(420, top, 6765, 345));
+        result->setAutoDefault(false);
+        result->setAccessibleName(caption);
+        return result;
+    };
+    QPushButton* command2 =
+        button("Command2", QStringLiteral("Get these symbols on a TXT file"), 2430);
+    QPushButton* command1 =
+        button("Command1", QStringLiteral("Click here to close this window"), 2880);
+    connect(command2, &QPushButton::clicked, this, &Symbols::Command2_Click);
+    connect(command1, &QPushButton::clicked, this, &Symbols::Command1_Click);
+
+    auto* symbolsText = new QPlainTextEdit(frame);
+    symbolsText->setObjectName(QStringLiteral("SymbolsText"));
+    symbolsText->setReadOnly(true);
+    // Read-only, yet selectable by mouse and keyboard: copying the symbols is the point.
+    symbolsText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    symbolsText->setTabChangesFocus(true);
+    symbolsText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    symbolsText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    symbolsText->setFont(ui::tahoma(48));
+    QPalette palette = symbolsText->palette();
+    palette.setColor(QPalette::Text, QColor(0, 0, 128));
+    symbolsText->setPalette(palette);
+    symbolsText->setPlainText(symbols + lineEnd + QLatin1Char(' ') + lineEnd);
+    symbolsText->setGeometry(twipRect(360, 300, 6585, 1350));
+    symbolsText->setAccessibleName(QStringLiteral("Symbols to copy"));
+
+    auto* label1 = new QLabel(noteStart + noteEnd, frame);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setTextFormat(Qt::PlainText);
+    label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label1->setGeometry(twipRect(390, 1860, 6435, 435));
+    label1->setAccessibleName(label1->text());
+
+    setTabOrder(text2_, symbolsText);
+    setTabOrder(symbolsText, command2);
+    setTabOrder(command2, command1);
+}
+
+void Symbols::Form_Load()
+{
+    if (context_.mainWindow)
+        setWindowIcon(context_.mainWindow->windowIcon());
+}
+
+void Symbols::Command1_Click()
+{
+    hide();
+    if (QWidget* mainWindow = context_.mainWindow) {
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
+}
+
+void Symbols::Command2_Click()
+{
+    const QString path =
+        QDir(context_.platform.rootFolder()).filePath(QStringLiteral("Mensurio Symbols.txt"));
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!writeExport(path)) {
+        context_.platform.messageBox(
+            this, QStringLiteral("The symbols file could not be saved:\n") + shown,
+            applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+        return;
+    }
+    context_.platform.messageBox(this, QStringLiteral("File successfully saved: ") + shown,
+                                 applicationTitle(), MessageButtons::Ok, MessageIcon::Information);
+    WinFontFolder::ShellOpen(context_, path, QString(), QString());
+}
+
+void Symbols::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        ui::centreOnScreen(this);
+    }
+    // Every opening starts on Text2, whichever control had the focus when it was hidden.
+    text2_->setFocus(Qt::OtherFocusReason);
+}
 
 } // namespace mensurio

@@ -1,9 +1,256 @@
+#include "platform/desktopplatform.h"
+#include "shell/launch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
-// Filled in by the suite's author.
-class Placeholder_shellopen : public QObject {
-    Q_OBJECT
+#include <algorithm>
+
+using namespace mensurio;
+
+namespace
+{
+
+// What one run of a recording script saw.
+struct Run {
+    QString program;
+    QStringList arguments;
+    QString folder;
 };
 
-QTEST_MAIN(Placeholder_shellopen)
+// A private PATH holding only recording stand-ins for xdg-open, the calculators and
+// touch, so that no real opener, browser or calculator can ever start. Each script
+// writes its arguments one file each, then its working folder, then a "done" mark, using
+// shell built-ins only (the PATH has nothing else on it).
+class Recorders
+{
+public:
+    explicit Recorders(const QStringList& programs)
+    {
+        QDir(bin.path()).mkdir(QStringLiteral("log"));
+        for (const QString& program : programs)
+            install(program);
+        qputenv("PATH", QFile::encodeName(bin.path()));
+    }
+
+    QString log() const { return bin.path() + QStringLiteral("/log"); }
+
+    // Every finished run so far, in no particular order.
+    QList<Run> runs() const
+    {
+        QList<Run> result;
+        const QDir logs(log());
+        for (const QString& done : logs.entryList({QStringLiteral("*.done")}, QDir::Files)) {
+            const QString base = logs.filePath(done.chopped(5));
+            Run run;
+            run.program = done.section(QLatin1Char('.'), 0, -3);
+            const int count = read(base + QStringLiteral(".argc")).toInt();
+            for (int i = 1; i <= count; ++i)
+                run.arguments << read(base + QStringLiteral(".arg") + QString::number(i));
+            run.folder = read(base + QStringLiteral(".pwd")).chopped(1);
+            result << run;
+        }
+        return result;
+    }
+    int finished() const
+    {
+        return QDir(log()).entryList({QStringLiteral("*.done")}, QDir::Files).size();
+    }
+
+private:
+    void install(const QString& program)
+    {
+        QFile script(bin.filePath(program));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        const QByteArray text = "#!/bin/sh\n"
+                                "log='" +
+                                QFile::encodeName(log()) + "/" + program.toUtf8() +
+                                ".'$$\n"
+                                "i=0\n"
+                                "for a in \"$@\"; do\n"
+                                "  i=$((i + 1))\n"
+                                "  printf '%s' \"$a\" > \"$log.arg$i\"\n"
+                                "done\n"
+                                "printf '%s' $# > \"$log.argc\"\n"
+                                "pwd -P > \"$log.pwd\"\n" +
+                                (program == QLatin1String("touch")
+                                     ? QByteArray("for a in \"$@\"; do : > \"$a\"; done\n")
+                                     : QByteArray()) +
+                                ": > \"$log.done\"\n";
+        QCOMPARE(script.write(text), text.size());
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    static QString read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QTemporaryDir bin;
+};
+
+QString canonical(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+// Gives a stray second process time to show itself after the expected runs finished.
+void settle()
+{
+    QTest::qWait(300);
+}
+
+} // namespace
+
+class TestShellOpen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void xdgOpenGetsOneUnchangedArgument_data();
+    void xdgOpenGetsOneUnchangedArgument();
+    void calculatorFoundByName_data();
+    void calculatorFoundByName();
+    void launchRoutinesReachTheShell();
+
+private:
+    QString startFolder_;
+    QTemporaryDir elsewhere_;
+};
+
+void TestShellOpen::initTestCase()
+{
+    startFolder_ = QDir::currentPath();
+    // Until a test installs its recorders, nothing at all can be found.
+    qputenv("PATH", QFile::encodeName(elsewhere_.path()));
+}
+
+void TestShellOpen::cleanup()
+{
+    QDir::setCurrent(startFolder_);
+    qputenv("PATH", QFile::encodeName(elsewhere_.path()));
+}
+
+void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("withFolder");
+
+    QTest::newRow("file path with blanks") << "/home/ada/My Notes/Notepad of Weight.txt" << false;
+    QTest::newRow("mail address with quotes, semicolon and command substitution")
+        << "mailto:Ada \"the Countess\" O'Neil <ada@example.org>; $(touch x) `touch x` && touch x"
+        << true;
+    QTest::newRow("web page with query, glob and newline")
+        << "https://downloads.example.com/a b?q=*&r=1\ntouch x" << true;
+    QTest::newRow("file that looks like the calculator") << "/opt/Calc.exe" << false;
+}
+
+void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, withFolder);
+
+    const Recorders recorders(
+        {QStringLiteral("xdg-open"), QStringLiteral("gnome-calculator"), QStringLiteral("touch")});
+    QTemporaryDir folder;
+    DesktopPlatform platform;
+    platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(),
+                          withFolder ? folder.path() : QString(), 1);
+
+    QTRY_COMPARE(recorders.finished(), 1);
+    settle();
+    const QList<Run> runs = recorders.runs();
+    QCOMPARE(runs.size(), 1); // neither the calculator nor touch ran
+    QCOMPARE(runs.first().program, QStringLiteral("xdg-open"));
+    QCOMPARE(runs.first().arguments, QStringList{file});
+    QCOMPARE(runs.first().folder, canonical(withFolder ? folder.path() : startFolder_));
+    for (const QString& place : {folder.path(), startFolder_, recorders.log()})
+        QVERIFY2(!QFile::exists(place + QStringLiteral("/x")), qPrintable(place));
+}
+
+void TestShellOpen::calculatorFoundByName_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("expected"); // empty: nothing runs
+    QTest::addColumn<bool>("movedAway");   // the program's own current folder changed
+    QTest::addColumn<bool>("withFolder");
+
+    QTest::newRow("GNOME's calculator before the others")
+        << QStringList{"xcalc", "kcalc", "gnome-calculator"} << "gnome-calculator" << false
+        << false;
+    QTest::newRow("KDE's calculator from another current folder")
+        << QStringList{"galculator", "kcalc"} << "kcalc" << true << false;
+    QTest::newRow("the last candidate, with a working folder")
+        << QStringList{"xcalc"} << "xcalc" << true << true;
+    QTest::newRow("no calculator at all") << QStringList{} << "" << false << false;
+}
+
+void TestShellOpen::calculatorFoundByName()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, expected);
+    QFETCH(bool, movedAway);
+    QFETCH(bool, withFolder);
+
+    const Recorders recorders(installed + QStringList{QStringLiteral("xdg-open")});
+    QTemporaryDir folder;
+    if (movedAway)
+        QVERIFY(QDir::setCurrent(elsewhere_.path()));
+    DesktopPlatform platform;
+    platform.shellExecute(nullptr, QStringLiteral("Open"), QStringLiteral("Calc.exe"), QString(),
+                          withFolder ? folder.path() : QString(), 1);
+
+    QTRY_COMPARE(recorders.finished(), expected.isEmpty() ? 0 : 1);
+    settle();
+    const QList<Run> runs = recorders.runs();
+    if (expected.isEmpty()) {
+        QVERIFY(runs.isEmpty()); // not even xdg-open with "Calc.exe"
+        return;
+    }
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs.first().program, expected);
+    QCOMPARE(runs.first().arguments, QStringList());
+    QCOMPARE(runs.first().folder, canonical(withFolder  ? folder.path()
+                                            : movedAway ? elsewhere_.path()
+                                                        : startFolder_));
+}
+
+void TestShellOpen::launchRoutinesReachTheShell()
+{
+    // The mail routine runs from the root folder, the user's home; ShellOpen from wherever
+    // the program is.
+    const Recorders recorders({QStringLiteral("xdg-open"), QStringLiteral("touch")});
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    DesktopPlatform platform;
+    Context context{platform, nullptr};
+    const QString friendAddress = QStringLiteral("bob@example.org; $(touch x)");
+    const QString notes = home.path() + QStringLiteral("/Notepad of Area.txt");
+
+    Support::MailFriend(context, friendAddress);
+    WinFontFolder::ShellOpen(context, notes, QString(), QString());
+
+    QTRY_COMPARE(recorders.finished(), 2);
+    settle();
+    qputenv("HOME", oldHome);
+    QList<Run> runs = recorders.runs();
+    QCOMPARE(runs.size(), 2);
+    std::sort(runs.begin(), runs.end(),
+              [](const Run& a, const Run& b) { return a.arguments < b.arguments; });
+    QCOMPARE(runs[0].arguments, QStringList{notes});
+    QCOMPARE(runs[0].folder, canonical(startFolder_));
+    QCOMPARE(runs[1].arguments, QStringList{QStringLiteral("mailto:") + friendAddress});
+    QCOMPARE(runs[1].folder, canonical(home.path()));
+    QVERIFY(!QFile::exists(home.path() + QStringLiteral("/x")));
+}
+
+QTEST_MAIN(TestShellOpen)
 #include "test_shellopen.moc"

@@ -1,9 +1,574 @@
+#include "fakeplatform.h"
+#include "notes/symbols.h"
+#include "pairs/pairwindow.h"
+#include "shell/mainform.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
-// Filled in by the suite's author.
-class Placeholder_notes : public QObject {
-    Q_OBJECT
+#include <unistd.h>
+
+#include <memory>
+#include <optional>
+
+using namespace mensurio;
+
+namespace
+{
+
+// The export, byte by byte: Windows-1252, CR LF after each of the nine lines and one more.
+const QByteArray expectedExport =
+    "Thank you for using Mensurio 1.2\r\n"
+    "Here are your saved symbols : \xB2 \xB3 \xB0 \xBC \xBD \xBE\r\n"
+    "\r\n"
+    "Note : You cant use these symbols in Mensurio, But you can use \r\n"
+    "them for your online study or any other fields that contain Physics, Math and Chemistry.\r\n"
+    "\r\n"
+    "***************************************************************\r\n"
+    "\r\n"
+    "If you liked Mensurio please vote for it at downloads.example.com\r\n"
+    "\r\n";
+
+const QString sixSymbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");
+
+bool runningAsRoot()
+{
+    return geteuid() == 0;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QImage iconImage(const QIcon& icon)
+{
+    return icon.pixmap(QSize(16, 16)).toImage();
+}
+
+QIcon markerIcon(const QColor& colour)
+{
+    QPixmap marker(16, 16);
+    marker.fill(colour);
+    return QIcon(marker);
+}
+
+// A main window with a recognisable icon, a context around the fake platform, and
+// temporary program and root folders.
+struct Harness {
+    Harness()
+    {
+        platform.programFolderPath = programFolder.path();
+        platform.rootFolderPath = rootFolder.path();
+        mainWindow = std::make_unique<QWidget>();
+        mainWindow->setWindowIcon(markerIcon(Qt::magenta));
+        context = std::make_unique<Context>(Context{platform, mainWindow.get()});
+    }
+    // A pair window made as the registry makes it, shown, its notepad picture clicked.
+    void clickNotePad(const QString& window)
+    {
+        PairWindow pairWindow(unitPair(*pairByWindow(window)), *context);
+        pairWindow.Form_Load();
+        pairWindow.show();
+        QTest::mouseClick(pairWindow.findChild<QLabel*>(QStringLiteral("NotePad")), Qt::LeftButton);
+    }
+    std::unique_ptr<Symbols> loadSymbols()
+    {
+        auto symbols = std::make_unique<Symbols>(*context);
+        symbols->Form_Load();
+        return symbols;
+    }
+    QString exportPath() const
+    {
+        return rootFolder.path() + QStringLiteral("/Mensurio Symbols.txt");
+    }
+    // Every shell request so far opened `file` as ShellOpen does: "Open", owned by the main
+    // window, no parameters or folder, shown normally.
+    void verifyShellOpens(const QString& file, int times) const
+    {
+        QCOMPARE(platform.shellCalls.size(), times);
+        for (const test::FakePlatform::ShellCall& call : platform.shellCalls) {
+            QCOMPARE(call.verb, QStringLiteral("Open"));
+            QCOMPARE(call.file, file);
+            QCOMPARE(call.parameters, QString());
+            QCOMPARE(call.folder, QString());
+            QVERIFY(call.hadOwner);
+            QCOMPARE(call.owner.data(), mainWindow.get());
+            QCOMPARE(call.show, 1);
+        }
+    }
+    void verifyOneMessage(const QString& text, MessageIcon icon) const
+    {
+        QCOMPARE(platform.messages.size(), 1);
+        const test::FakePlatform::Message& message = platform.messages.first();
+        QCOMPARE(message.text, text);
+        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+        QCOMPARE(message.icon, icon);
+    }
+
+    QTemporaryDir programFolder;
+    QTemporaryDir rootFolder;
+    test::FakePlatform platform;
+    std::unique_ptr<QWidget> mainWindow;
+    std::unique_ptr<Context> context;
 };
 
-QTEST_MAIN(Placeholder_notes)
+enum class Obstacle {
+    DirectoryOfThatName,
+    FolderMissing,
+    ReadOnlyFolder,
+    ReadOnlyFile,
+    UnreadableFile
+};
+
+// Root reads and writes whatever the permissions say, so these need an ordinary user.
+bool needsOrdinaryUser(Obstacle obstacle)
+{
+    return obstacle == Obstacle::ReadOnlyFolder || obstacle == Obstacle::ReadOnlyFile ||
+           obstacle == Obstacle::UnreadableFile;
+}
+
+// Something in the way of the program's file `name` in `base`, undone when the row ends.
+struct Obstruction {
+    Obstruction(Obstacle what, const QString& base, const QString& name)
+        : obstacle(what), folder(base), file(base + QLatin1Char('/') + name)
+    {
+        switch (obstacle) {
+        case Obstacle::DirectoryOfThatName:
+            QDir(folder).mkdir(name);
+            break;
+        case Obstacle::FolderMissing:
+            folder = base + QStringLiteral("/gone");
+            file = folder + QLatin1Char('/') + name;
+            break;
+        case Obstacle::ReadOnlyFolder:
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            break;
+        case Obstacle::ReadOnlyFile:
+        case Obstacle::UnreadableFile:
+            writeFile(file, earlier);
+            QFile::setPermissions(file, obstacle == Obstacle::ReadOnlyFile ? QFile::ReadOwner
+                                                                           : QFile::WriteOwner);
+            break;
+        }
+    }
+    ~Obstruction()
+    {
+        if (obstacle == Obstacle::ReadOnlyFolder)
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // The file exactly as it was before the program tried it.
+    void verifyUntouched() const
+    {
+        QCOMPARE(QFileInfo(file).isDir(), obstacle == Obstacle::DirectoryOfThatName);
+        if (obstacle == Obstacle::ReadOnlyFile || obstacle == Obstacle::UnreadableFile) {
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+            QCOMPARE(contents(file), earlier);
+        } else if (obstacle != Obstacle::DirectoryOfThatName) {
+            QVERIFY(!QFileInfo::exists(file));
+        }
+    }
+
+    const QByteArray earlier = "kept as the user left it\r\n";
+    Obstacle obstacle;
+    QString folder;
+    QString file;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Obstacle)
+
+class TestNotes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ui::initialise(); }
+    void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void notepadCreatedOnceAndSharedByCategory_data();
+    void notepadCreatedOnceAndSharedByCategory();
+    void existingNotepadLeftAsItIs_data();
+    void existingNotepadLeftAsItIs();
+    void notepadThatCannotBeOpened_data();
+    void notepadThatCannotBeOpened();
+
+    void exportWritesTheSymbolsFile_data();
+    void exportWritesTheSymbolsFile();
+    void exportThatCannotBeWritten_data();
+    void exportThatCannotBeWritten();
+    void window1252Bytes_data();
+    void window1252Bytes();
+
+    void symbolsWindowAsLaidOut_data();
+    void symbolsWindowAsLaidOut();
+    void symbolsCanBeSelectedAndCopied();
+    void focusStartsOnText2AndTabsThroughControls();
+    void hiddenWindowComesBackWithoutReloading_data();
+    void hiddenWindowComesBackWithoutReloading();
+};
+
+void TestNotes::notepadCreatedOnceAndSharedByCategory_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("fileName");
+
+    QTest::newRow("weight: Weight3 then Weight5") << "Weight3"
+                                                  << "Weight5"
+                                                  << "Notepad of Weight.txt";
+    QTest::newRow("length keeps its old spelling") << "Length1"
+                                                   << "Length4"
+                                                   << "Notepad of Lenght.txt";
+    QTest::newRow("area: Area5 then Area2") << "Area5"
+                                            << "Area2"
+                                            << "Notepad of Area.txt";
+    QTest::newRow("temperature: Temp1 then Temp3") << "Temp1"
+                                                   << "Temp3"
+                                                   << "Notepad of Temperature.txt";
+    QTest::newRow("volume: Volume4 then Volume1") << "Volume4"
+                                                  << "Volume1"
+                                                  << "Notepad of Volume.txt";
+}
+
+void TestNotes::notepadCreatedOnceAndSharedByCategory()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, fileName);
+
+    Harness h;
+    const QString path = h.programFolder.path() + QLatin1Char('/') + fileName;
+
+    h.clickNotePad(first);
+    QCOMPARE(contents(path), QByteArray("\r\n"));
+    // The second window of the category finds the file and writes nothing more.
+    h.clickNotePad(second);
+    QCOMPARE(contents(path), QByteArray("\r\n"));
+    QCOMPARE(QDir(h.programFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{fileName});
+
+    h.verifyShellOpens(path, 2);
+    QVERIFY(h.platform.messages.isEmpty());
+}
+
+void TestNotes::existingNotepadLeftAsItIs_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty file stays empty") << QByteArray();
+    QTest::newRow("user's lines, last one unended")
+        << QByteArray("2 lb of flour\r\nask about ounces");
+    QTest::newRow("bytes beyond ASCII and a NUL") << QByteArray("\xE9t\xE9\n\x00\xFF", 6);
+}
+
+void TestNotes::existingNotepadLeftAsItIs()
+{
+    QFETCH(QByteArray, bytes);
+
+    Harness h;
+    const QString path = h.programFolder.path() + QStringLiteral("/Notepad of Weight.txt");
+    writeFile(path, bytes);
+
+    h.clickNotePad(QStringLiteral("Weight2"));
+
+    QCOMPARE(contents(path), bytes);
+    h.verifyShellOpens(path, 1);
+    QVERIFY(h.platform.messages.isEmpty());
+}
+
+void TestNotes::notepadThatCannotBeOpened_data()
+{
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("directory with the file's name") << Obstacle::DirectoryOfThatName
+                                                    << "created";
+    QTest::newRow("program folder missing") << Obstacle::FolderMissing << "created";
+    QTest::newRow("read-only program folder") << Obstacle::ReadOnlyFolder << "created";
+    QTest::newRow("existing file without read permission") << Obstacle::UnreadableFile
+                                                           << "opened";
+}
+
+void TestNotes::notepadThatCannotBeOpened()
+{
+    QFETCH(Obstacle, obstacle);
+    QFETCH(QString, failure);
+
+    if (needsOrdinaryUser(obstacle) && runningAsRoot())
+        QSKIP("root ignores file permissions");
+    Harness h;
+    const Obstruction obstruction(obstacle, h.programFolder.path(),
+                                  QStringLiteral("Notepad of Temperature.txt"));
+    h.platform.programFolderPath = obstruction.folder;
+
+    h.clickNotePad(QStringLiteral("Temp2"));
+
+    h.verifyOneMessage(QStringLiteral("The notepad file could not be %1:\n").arg(failure) +
+                           obstruction.file,
+                       MessageIcon::Exclamation);
+    QVERIFY(h.platform.shellCalls.isEmpty());
+    obstruction.verifyUntouched();
+}
+
+void TestNotes::exportWritesTheSymbolsFile_data()
+{
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::addColumn<int>("exports");
+
+    QTest::newRow("no earlier file") << QByteArray() << false << 1;
+    QTest::newRow("second export replaces the first") << QByteArray() << false << 2;
+    QTest::newRow("longer earlier file") << QByteArray(5000, 'z') << false << 1;
+    // The folder forbids removing the file, but the file itself may be rewritten.
+    QTest::newRow("writable earlier file, read-only folder") << QByteArray("old\r\n") << true << 1;
+}
+
+void TestNotes::exportWritesTheSymbolsFile()
+{
+    QFETCH(QByteArray, earlier);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(int, exports);
+
+    if (readOnlyFolder && runningAsRoot())
+        QSKIP("root removes files from read-only folders");
+    Harness h;
+    if (!earlier.isEmpty())
+        writeFile(h.exportPath(), earlier);
+    std::optional<Obstruction> obstruction;
+    if (readOnlyFolder)
+        obstruction.emplace(Obstacle::ReadOnlyFolder, h.rootFolder.path(),
+                            QStringLiteral("Mensurio Symbols.txt"));
+    auto symbols = h.loadSymbols();
+
+    for (int i = 0; i < exports; ++i)
+        QTest::mouseClick(symbols->findChild<QPushButton*>(QStringLiteral("Command2")),
+                          Qt::LeftButton);
+
+    QCOMPARE(contents(h.exportPath()), expectedExport);
+    QCOMPARE(h.platform.messages.size(), exports);
+    for (const test::FakePlatform::Message& message : h.platform.messages) {
+        QCOMPARE(message.text, QStringLiteral("File successfully saved: ") + h.exportPath());
+        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+        QCOMPARE(message.icon, MessageIcon::Information);
+    }
+    h.verifyShellOpens(h.exportPath(), exports);
+}
+
+void TestNotes::exportThatCannotBeWritten_data()
+{
+    QTest::addColumn<Obstacle>("obstacle");
+
+    QTest::newRow("directory with that name") << Obstacle::DirectoryOfThatName;
+    QTest::newRow("root folder missing") << Obstacle::FolderMissing;
+    QTest::newRow("read-only root folder") << Obstacle::ReadOnlyFolder;
+    QTest::newRow("read-only earlier file") << Obstacle::ReadOnlyFile;
+}
+
+void TestNotes::exportThatCannotBeWritten()
+{
+    QFETCH(Obstacle, obstacle);
+
+    if (needsOrdinaryUser(obstacle) && runningAsRoot())
+        QSKIP("root ignores file permissions");
+    Harness h;
+    const Obstruction obstruction(obstacle, h.rootFolder.path(),
+                                  QStringLiteral("Mensurio Symbols.txt"));
+    h.platform.rootFolderPath = obstruction.folder;
+    auto symbols = h.loadSymbols();
+
+    symbols->Command2_Click();
+
+    h.verifyOneMessage(QStringLiteral("The symbols file could not be saved:\n") + obstruction.file,
+                       MessageIcon::Exclamation);
+    QVERIFY(h.platform.shellCalls.isEmpty());
+    obstruction.verifyUntouched();
+}
+
+void TestNotes::window1252Bytes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("ASCII and line end") << QStringLiteral("Ab 1\r\n") << QByteArray("Ab 1\r\n");
+    QTest::newRow("Latin-1 range")
+        << QStringLiteral("\u00E9\u00B2\u00BD\u00FF\u00A0") << QByteArray("\xE9\xB2\xBD\xFF\xA0");
+    QTest::newRow("punctuation at 0x80 to 0x9F")
+        << QStringLiteral("\u20AC\u201A\u2019\u2014\u0178") << QByteArray("\x80\x82\x92\x97\x9F");
+    QTest::newRow("outside the code page")
+        << QStringLiteral("x\u0100\u4E2Dy") << QByteArray("x??y");
+    QTest::newRow("the code page's five gaps")
+        << QStringLiteral("\u0081\u008D\u008F\u0090\u009D") << QByteArray("?????");
+    QTest::newRow("beyond the basic plane is one character")
+        << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
+    QTest::newRow("lone surrogate")
+        << QString(QChar(0xD800)) + QLatin1Char('z') << QByteArray("?z");
+}
+
+void TestNotes::window1252Bytes()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(toWindows1252(text), bytes);
+}
+
+void TestNotes::symbolsWindowAsLaidOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<bool>("visible");
+
+    // Twips over 15, worked out from the form's table.
+    QTest::newRow("FullText, hidden below the client area")
+        << "FullText"
+        << "Symbols" << QRect(14, 270, 499, 171) << false;
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Symbols" << QRect(14, 12, 499, 229) << true;
+    QTest::newRow("Command2") << "Command2"
+                              << "Frame1" << QRect(28, 162, 451, 23) << true;
+    QTest::newRow("Command1") << "Command1"
+                              << "Frame1" << QRect(28, 192, 451, 23) << true;
+    QTest::newRow("SymbolsText") << "SymbolsText"
+                                 << "Frame1" << QRect(24, 20, 439, 90) << true;
+    QTest::newRow("Label1") << "Label1"
+                            << "Frame1" << QRect(26, 124, 429, 29) << true;
+    QTest::newRow("Text2, on the window") << "Text2"
+                                          << "Symbols" << QRect(226, 68, 83, 35) << true;
+}
+
+void TestNotes::symbolsWindowAsLaidOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, rect);
+    QFETCH(bool, visible);
+
+    Harness h;
+    auto symbols = h.loadSymbols();
+    symbols->show();
+    QCOMPARE(symbols->windowTitle(), QStringLiteral("Important Symbols - Not For Mensurio"));
+    QCOMPARE(symbols->size(), QSize(533, 256));
+
+    auto* control = symbols->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), rect);
+    QCOMPARE(control->isVisible(), visible);
+    QVERIFY(!control->accessibleName().isEmpty());
+}
+
+void TestNotes::symbolsCanBeSelectedAndCopied()
+{
+    Harness h;
+    auto symbols = h.loadSymbols();
+    symbols->show();
+    auto* field = symbols->findChild<QPlainTextEdit*>(QStringLiteral("SymbolsText"));
+    QVERIFY(field->isReadOnly());
+    QCOMPARE(field->toPlainText(), sixSymbols + QStringLiteral("\n \n"));
+    QCOMPARE(field->font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(field->font().pointSizeF(), 48.0);
+    QCOMPARE(field->palette().color(QPalette::Text), QColor(0, 0, 128));
+
+    QApplication::clipboard()->clear();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), sixSymbols + QStringLiteral("\n \n"));
+    // Still the same text: selecting and copying changed nothing.
+    QCOMPARE(field->toPlainText(), sixSymbols + QStringLiteral("\n \n"));
+}
+
+void TestNotes::focusStartsOnText2AndTabsThroughControls()
+{
+    Harness h;
+    auto symbols = h.loadSymbols();
+    symbols->show();
+    symbols->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(symbols.get()));
+    auto* text2 = symbols->findChild<QLineEdit*>(QStringLiteral("Text2"));
+    QTRY_COMPARE(QApplication::focusWidget(), text2);
+
+    // Text2 never covers the symbols: what lies at its centre is the symbols field.
+    QWidget* atCentre = symbols->childAt(text2->geometry().center());
+    auto* field = symbols->findChild<QWidget*>(QStringLiteral("SymbolsText"));
+    QVERIFY(atCentre == field || field->isAncestorOf(atCentre));
+
+    for (const char* next : {"SymbolsText", "Command2", "Command1", "Text2"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(next));
+    }
+
+    // Hidden with the focus elsewhere, the window opens on Text2 again.
+    symbols->findChild<QPushButton*>(QStringLiteral("Command1"))->setFocus();
+    QCOMPARE(symbols->focusWidget()->objectName(), QStringLiteral("Command1"));
+    symbols->hide();
+    symbols->show();
+    QCOMPARE(symbols->focusWidget(), text2);
+}
+
+void TestNotes::hiddenWindowComesBackWithoutReloading_data()
+{
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("Command1") << true;
+    QTest::newRow("title bar close") << false;
+}
+
+void TestNotes::hiddenWindowComesBackWithoutReloading()
+{
+    QFETCH(bool, byButton);
+
+    test::FakePlatform platform;
+    MainForm mainForm(platform);
+    mainForm.setWindowIcon(markerIcon(Qt::magenta));
+    mainForm.show();
+    mainForm.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
+    auto* symbols = qobject_cast<Symbols*>(mainForm.windows().existing(QStringLiteral("Symbols")));
+    QVERIFY(symbols);
+    QVERIFY(symbols->isVisible());
+    QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
+
+    // Loading again would copy this new icon.
+    mainForm.setWindowIcon(markerIcon(Qt::green));
+    if (byButton) {
+        QTest::mouseClick(symbols->findChild<QPushButton*>(QStringLiteral("Command1")),
+                          Qt::LeftButton);
+        QTRY_COMPARE(QApplication::activeWindow(), &mainForm);
+    } else {
+        symbols->close();
+    }
+    QVERIFY(!symbols->isVisible());
+    QVERIFY(mainForm.isVisible());
+    QCOMPARE(platform.endRequests, 0);
+
+    mainForm.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
+    QCOMPARE(mainForm.windows().existing(QStringLiteral("Symbols")), symbols);
+    QVERIFY(symbols->isVisible());
+    QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
+}
+
+QTEST_MAIN(TestNotes)
 #include "test_notes.moc"

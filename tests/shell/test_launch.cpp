@@ -1,9 +1,173 @@
+#include "fakeplatform.h"
+#include "shell/mainform.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
-// Filled in by the suite's author.
-class Placeholder_launch : public QObject {
-    Q_OBJECT
+#include <unistd.h>
+
+using namespace mensurio;
+
+namespace
+{
+
+// The main window over a fake platform whose program and root folders are temporary.
+struct Harness {
+    Harness()
+    {
+        platform.programFolderPath = programFolder.path();
+        platform.rootFolderPath = rootFolder.path();
+        mainForm = std::make_unique<MainForm>(platform);
+        mainForm->show();
+    }
+    ~Harness() { mainForm.reset(); }
+
+    QString licence() const
+    {
+        return programFolder.path() + QStringLiteral("/License Agreement.rtf");
+    }
+    void putLicence() const
+    {
+        QFile file(licence());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write("{\\rtf1 licence}") > 0);
+    }
+    // A menu item by its name, a picture or button by a real click.
+    void command(const QString& name) const
+    {
+        if (auto* action = mainForm->findChild<QAction*>(name))
+            action->trigger();
+        else
+            QTest::mouseClick(mainForm->findChild<QWidget*>(name), Qt::LeftButton);
+    }
+
+    QTemporaryDir programFolder;
+    QTemporaryDir rootFolder;
+    test::FakePlatform platform;
+    std::unique_ptr<MainForm> mainForm;
 };
 
-QTEST_MAIN(Placeholder_launch)
+enum class Licence { Missing, Unreadable, Folder };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Licence)
+
+class TestLaunch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ui::initialise(); }
+    void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void licenceThatCannotBeOpened_data();
+    void licenceThatCannotBeOpened();
+    void commandsHandTheirTargetToTheShell_data();
+    void commandsHandTheirTargetToTheShell();
+};
+
+void TestLaunch::licenceThatCannotBeOpened_data()
+{
+    QTest::addColumn<Licence>("licence");
+
+    QTest::newRow("missing file") << Licence::Missing;
+    QTest::newRow("file without read permission") << Licence::Unreadable;
+    QTest::newRow("folder of that name") << Licence::Folder;
+}
+
+void TestLaunch::licenceThatCannotBeOpened()
+{
+    QFETCH(Licence, licence);
+
+    if (licence == Licence::Unreadable && geteuid() == 0)
+        QSKIP("root reads files without read permission");
+    Harness h;
+    switch (licence) {
+    case Licence::Missing:
+        break;
+    case Licence::Unreadable:
+        h.putLicence();
+        QFile::setPermissions(h.licence(), QFile::WriteOwner);
+        break;
+    case Licence::Folder:
+        QVERIFY(QDir(h.programFolder.path()).mkdir(QStringLiteral("License Agreement.rtf")));
+        break;
+    }
+
+    h.command(QStringLiteral("License"));
+
+    QVERIFY(h.platform.shellCalls.isEmpty());
+    QCOMPARE(h.platform.messages.size(), 1);
+    const test::FakePlatform::Message& message = h.platform.messages.first();
+    QCOMPARE(message.text,
+             QStringLiteral("The license agreement file could not be opened:\n") + h.licence());
+    QCOMPARE(message.title, QStringLiteral("Mensurio"));
+    QCOMPARE(message.buttons, MessageButtons::Ok);
+    QCOMPARE(message.icon, MessageIcon::Exclamation);
+}
+
+void TestLaunch::commandsHandTheirTargetToTheShell_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("owned");   // by the main window
+    QTest::addColumn<QString>("verb"); // "Open" for ShellOpen, the default for addresses
+    QTest::addColumn<QString>("file"); // a leading "/" is a file in the program folder
+    QTest::addColumn<bool>("inRoot");  // working folder: the root folder, or none
+
+    const QString webPage = QStringLiteral("https://downloads.example.com/software/mensurio/");
+    const QString supportMail = QStringLiteral("mailto:support@example.com");
+
+    QTest::newRow("Calc menu item") << "Calc" << true << "Open"
+                                    << "Calc.exe" << false;
+    QTest::newRow("F2") << "F2" << true << "Open"
+                        << "Calc.exe" << false;
+    QTest::newRow("License menu item") << "License" << true << "Open"
+                                       << "/License Agreement.rtf" << false;
+    // No launcher lies beside the program: the shell is asked all the same, and the
+    // program itself says nothing.
+    QTest::newRow("Image29 without the launcher") << "Image29" << true << "Open"
+                                                  << "/Donate with PayPal.exe" << false;
+    QTest::newRow("Command2 web page") << "Command2" << false << "" << webPage << true;
+    QTest::newRow("OnTheWeb menu item") << "OnTheWeb" << false << "" << webPage << true;
+    QTest::newRow("Download menu item mails support")
+        << "Download" << false << "" << supportMail << true;
+}
+
+void TestLaunch::commandsHandTheirTargetToTheShell()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, owned);
+    QFETCH(QString, verb);
+    QFETCH(QString, file);
+    QFETCH(bool, inRoot);
+
+    Harness h;
+    h.putLicence();
+    if (command == QLatin1String("F2")) {
+        h.mainForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.mainForm.get()));
+        QTest::keyClick(h.mainForm.get(), Qt::Key_F2);
+    } else {
+        h.command(command);
+    }
+
+    QVERIFY(h.platform.messages.isEmpty());
+    QCOMPARE(h.platform.shellCalls.size(), 1);
+    const test::FakePlatform::ShellCall& call = h.platform.shellCalls.first();
+    QCOMPARE(call.hadOwner, owned);
+    QCOMPARE(call.owner.data(), owned ? h.mainForm.get() : nullptr);
+    QCOMPARE(call.verb, verb);
+    QCOMPARE(call.file, file.startsWith(QLatin1Char('/')) ? h.programFolder.path() + file : file);
+    QCOMPARE(call.parameters, QString());
+    QCOMPARE(call.folder, inRoot ? h.rootFolder.path() : QString());
+    QCOMPARE(call.show, 1);
+}
+
+QTEST_MAIN(TestLaunch)
 #include "test_launch.moc"
