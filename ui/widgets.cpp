@@ -47,7 +47,23 @@ const QCursor& linkCursor()
 
 QIcon applicationIcon() { return QIcon(QStringLiteral(":/images/app.ico")); }
 
-QPixmap picture(const QString& name) { return QPixmap(QStringLiteral(":/images/") + name); }
+QPixmap picture(const QString& name, qreal ratio)
+{
+    const QString path = QStringLiteral(":/images/") + name;
+    if (ratio > 1.0) {
+        // Every picture has a twin drawn at twice its size; on a high-DPI screen that twin
+        // keeps the picture sharp instead of scaling the small one up.
+        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(path);
+}
+
+
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -103,7 +119,7 @@ ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& imag
     result->setObjectName(name);
     result->setGeometry(rect);
     result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    result->setPixmap(picture(image));
+    result->setPixmap(picture(image, parent->devicePixelRatioF()));
     if (!toolTip.isEmpty()) {
         result->setToolTip(toolTip);
         result->setAccessibleName(toolTip);

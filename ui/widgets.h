@@ -29,7 +29,8 @@ void loadFonts();
 // The one hand-shaped link cursor of the program (hot spot at the fingertip).
 const QCursor& linkCursor();
 QIcon applicationIcon();
-QPixmap picture(const QString& name);
+// A picture from the resources for a screen of the given device pixel ratio.
+QPixmap picture(const QString& name, qreal ratio = 1.0);
 
 // A label or picture that reports a left click released over it.
 class ClickLabel : public QLabel {

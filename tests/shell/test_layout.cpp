@@ -97,6 +97,8 @@ private slots:
     void mainWindowTabOrderAndFocus();
     void accessibleNames();
     void fontsResolveToTahoma();
+    void picturesStaySharpOnHighDpi_data();
+    void picturesStaySharpOnHighDpi();
 };
 
 void TestLayout::geometry_data()
@@ -510,6 +512,39 @@ void TestLayout::fontsResolveToTahoma()
         QCOMPARE(widget->font().pointSizeF(), row.points);
         QCOMPARE(info.bold(), row.bold);
     }
+}
+
+void TestLayout::picturesStaySharpOnHighDpi_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("application icon") << "app.ico" << QSize(16, 16);
+    QTest::newRow("pair icon") << "pair.ico" << QSize(16, 16);
+    QTest::newRow("close icon") << "close.ico" << QSize(16, 16);
+    QTest::newRow("erase icon") << "erase.ico" << QSize(28, 24);
+    QTest::newRow("notepad") << "notepad.gif" << QSize(16, 16);
+    QTest::newRow("area") << "area.gif" << QSize(35, 35);
+    QTest::newRow("length") << "length.gif" << QSize(44, 44);
+    QTest::newRow("weight") << "weight.gif" << QSize(40, 40);
+    QTest::newRow("temperature") << "temperature.gif" << QSize(40, 40);
+    QTest::newRow("volume") << "volume.gif" << QSize(48, 48);
+    QTest::newRow("banner") << "banner.jpg" << QSize(800, 64);
+    QTest::newRow("minimize") << "minimize.ico" << QSize(16, 16);
+    QTest::newRow("exit") << "exit.ico" << QSize(16, 16);
+    QTest::newRow("donate small") << "donate_small.gif" << QSize(60, 21);
+}
+
+void TestLayout::picturesStaySharpOnHighDpi()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+
+    const QPixmap normal = ui::picture(name);
+    QCOMPARE(normal.size(), size);
+    const QPixmap sharp = ui::picture(name, 2.0);
+    QCOMPARE(sharp.size(), size * 2);
+    QCOMPARE(sharp.deviceIndependentSize().toSize(), size);
 }
 
 QTEST_MAIN(TestLayout)
