@@ -22,6 +22,7 @@ using P = PairId;
 
 // The two factors of a pair are stored independently: several are short roundings
 // (0.4536 for the pound) and the backward one is the reciprocal of the short form.
+// clang-format off
 const std::array<UnitPair, pairCount> rows{{
     {P::Weight1, "Weight1", C::Weight, "Pound", "Kilogram", "Pound <> Kilogram", "Pound - Kilogram",
      "Kilogram - Pound", by(0.4536), by(2.2045855)},
@@ -71,6 +72,7 @@ const std::array<UnitPair, pairCount> rows{{
     {P::Temp3, "Temp3", C::Temperature, "Celsius", "Kelvin", "Celsius <> Kelvin",
      "Celsius - Kelvin", "Kelvin - Celsius", with(celsiusToKelvin), with(kelvinToCelsius)},
 }};
+// clang-format on
 
 } // namespace
 

@@ -21,6 +21,7 @@ namespace mensurio {
 enum class Category { Weight, Length, Area, Temperature, Volume };
 
 // Stable identifiers, in the order of the catalogue rows.
+// clang-format off
 enum class PairId {
     Weight1, Weight2, Weight3, Weight4, Weight5,
     Length1, Length2, Length3, Length4, Length5,
@@ -28,6 +29,7 @@ enum class PairId {
     Volume1, Volume2, Volume3, Volume4,
     Temp1, Temp2, Temp3,
 };
+// clang-format on
 inline constexpr std::size_t pairCount = 22;
 
 // Forward converts the value of Var1 into Var2, Backward the value of Var2 into Var1.
@@ -44,7 +46,7 @@ struct Conversion {
 
 struct UnitPair {
     PairId id;
-    const char* window;  // the pair window's object name
+    const char* window; // the pair window's object name
     Category category;
     const char* firstUnit;
     const char* secondUnit;

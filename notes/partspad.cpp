@@ -5,8 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace mensurio::PartsPad
-{
+namespace mensurio::PartsPad {
 
 QString fileName(Category category)
 {
@@ -53,25 +52,10 @@ void open(Context& context, Category category)
     WinFontFolder::ShellOpen(context, path, QString(), QString());
 }
 
-void WeightPad(Context& context)
-{
-    open(context, Category::Weight);
-}
-void LengthPad(Context& context)
-{
-    open(context, Category::Length);
-}
-void AreaPad(Context& context)
-{
-    open(context, Category::Area);
-}
-void TemperaturePad(Context& context)
-{
-    open(context, Category::Temperature);
-}
-void VolumePad(Context& context)
-{
-    open(context, Category::Volume);
-}
+void WeightPad(Context& context) { open(context, Category::Weight); }
+void LengthPad(Context& context) { open(context, Category::Length); }
+void AreaPad(Context& context) { open(context, Category::Area); }
+void TemperaturePad(Context& context) { open(context, Category::Temperature); }
+void VolumePad(Context& context) { open(context, Category::Volume); }
 
 } // namespace mensurio::PartsPad

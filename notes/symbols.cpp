@@ -12,13 +12,11 @@
 
 #include <array>
 
-namespace mensurio
-{
+namespace mensurio {
 
 using ui::twipRect;
 
-namespace
-{
+namespace {
 
 // Superscript two and three, degree sign, one quarter, one half, three quarters.
 const QString symbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");

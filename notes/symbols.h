@@ -8,8 +8,7 @@
 
 class QLineEdit;
 
-namespace mensurio
-{
+namespace mensurio {
 
 // Text as the single-byte files of the program carry it: one Windows-1252 byte per
 // character, "?" for a character the code page lacks, whatever the user's locale.
@@ -18,8 +17,7 @@ QByteArray toWindows1252(QStringView text);
 // Six characters that are awkward to type (superscripts, degree sign, fractions), shown
 // for copying and exported to a text file in the root folder. The main window's
 // registry creates it once and only hides it afterwards.
-class Symbols : public QWidget
-{
+class Symbols : public QWidget {
     Q_OBJECT
 public:
     explicit Symbols(Context& context);

@@ -27,9 +27,9 @@ bool allowedText(const QString& text)
 bool KeyFilter::passes(const QKeyEvent& event)
 {
     // Clipboard and undo are refused however the desktop spells them.
-    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut,
-                                          QKeySequence::Paste, QKeySequence::Undo,
-                                          QKeySequence::Redo}) {
+    for (QKeySequence::StandardKey key :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo,
+          QKeySequence::Redo}) {
         if (event.matches(key))
             return false;
     }

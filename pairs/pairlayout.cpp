@@ -8,6 +8,7 @@ namespace {
 
 // Indexed by PairId. The fields start right of the longer unit label and end near the
 // panel's right edge; the panel's small negative offset hides its outline.
+// clang-format off
 constexpr std::array<PairLayout, pairCount> pairRows{{
     {990, 4065, -90, -90, 1140},    // Weight1
     {780, 4275, -120, -90, 1140},   // Weight2
@@ -32,8 +33,10 @@ constexpr std::array<PairLayout, pairCount> pairRows{{
     {1140, 3915, -60, -90, 1140},   // Temp2
     {840, 4215, -120, -90, 1140},   // Temp3
 }};
+// clang-format on
 
 // Indexed by Category.
+// clang-format off
 constexpr std::array<CategoryLayout, 5> categoryRows{{
     {"Weight :", "Notepad of Weight", "weight.gif", 210, 300, 600},
     {"Length :", "Notepad of Lenght", "length.gif", 210, 270, 660},
@@ -41,6 +44,7 @@ constexpr std::array<CategoryLayout, 5> categoryRows{{
     {"Temperature :", "Notepad of Temperature", "temperature.gif", 240, 300, 600},
     {"Volume :", "Notepad of Volume", "volume.gif", 300, 240, 720},
 }};
+// clang-format on
 
 } // namespace
 

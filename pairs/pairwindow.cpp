@@ -50,11 +50,11 @@ void PairWindow::buildLayout()
     QFrame* panel = ui::frame(this, QStringLiteral("Frame1"),
                               twipRect(layout.panelLeft, layout.panelTop, 5445, 2805), false);
 
-    ui::ClickLabel* emblem = ui::pictureBox(
-        panel, weight1 ? QStringLiteral("Image2") : QStringLiteral("Image3"),
-        QString::fromLatin1(category.picture),
-        twipRect(category.pictureLeft, category.pictureTop, category.pictureSize,
-                 category.pictureSize));
+    ui::ClickLabel* emblem =
+        ui::pictureBox(panel, weight1 ? QStringLiteral("Image2") : QStringLiteral("Image3"),
+                       QString::fromLatin1(category.picture),
+                       twipRect(category.pictureLeft, category.pictureTop, category.pictureSize,
+                                category.pictureSize));
     emblem->setAccessibleName(categoryWord(pair_.category));
 
     ui::label(panel, QStringLiteral("Label21"), QString::fromLatin1(category.heading), 900, 360,
@@ -68,10 +68,9 @@ void PairWindow::buildLayout()
     if (pair_.id == PairId::Area2)
         title->setCursor(ui::linkCursor()); // shows the hand, though a click does nothing
 
-    ui::ClickLabel* notePad =
-        ui::pictureBox(panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
-                       twipRect(4620, 180, 240, 240), QString::fromLatin1(category.notepadTip),
-                       true);
+    ui::ClickLabel* notePad = ui::pictureBox(
+        panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
+        twipRect(4620, 180, 240, 240), QString::fromLatin1(category.notepadTip), true);
     connect(notePad, &ui::ClickLabel::clicked, this, &PairWindow::NotePad_Click);
     ui::ClickLabel* hide =
         ui::pictureBox(panel, QStringLiteral("Image1"), QStringLiteral("close.ico"),
@@ -89,10 +88,10 @@ void PairWindow::buildLayout()
     parts_->setAccessibleName(QStringLiteral("Conversion direction"));
     connect(parts_, &QComboBox::activated, this, &PairWindow::Parts_Click);
 
-    ui::ClickLabel* erase = ui::pictureBox(
-        panel, weight1 ? QStringLiteral("Image3") : QStringLiteral("Image2"),
-        QStringLiteral("erase.ico"), twipRect(4590, 1080, 420, 360),
-        QStringLiteral("Erase current results"), true);
+    ui::ClickLabel* erase =
+        ui::pictureBox(panel, weight1 ? QStringLiteral("Image3") : QStringLiteral("Image2"),
+                       QStringLiteral("erase.ico"), twipRect(4590, 1080, 420, 360),
+                       QStringLiteral("Erase current results"), true);
     connect(erase, &ui::ClickLabel::clicked, this, &PairWindow::Image2_Click);
 
     ui::line(panel, QStringLiteral("Line1"), 240, 1650, 5040, 1, silver);

@@ -30,8 +30,8 @@ public:
     void Parts_Click();
     void Var1_Change();
     void Var2_Change();
-    void Image1_Click();  // hide, keeping texts and direction
-    void Image2_Click();  // erase (in Weight1 this picture is Image3)
+    void Image1_Click(); // hide, keeping texts and direction
+    void Image2_Click(); // erase (in Weight1 this picture is Image3)
     void NotePad_Click();
 
 protected:

@@ -19,9 +19,12 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 QStringList DesktopPlatform::calculatorCandidates()
 {
-    return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
-            QStringLiteral("qalculate-qt"),     QStringLiteral("qalculate-gtk"),
-            QStringLiteral("galculator"),       QStringLiteral("mate-calc"),
+    return {QStringLiteral("gnome-calculator"),
+            QStringLiteral("kcalc"),
+            QStringLiteral("qalculate-qt"),
+            QStringLiteral("qalculate-gtk"),
+            QStringLiteral("galculator"),
+            QStringLiteral("mate-calc"),
             QStringLiteral("xcalc")};
 }
 
@@ -125,8 +128,8 @@ QString DesktopPlatform::inputBox(QWidget* parent, const QString& prompt, const 
                                   const QString& defaultText)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 

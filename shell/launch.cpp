@@ -76,9 +76,9 @@ void LicenseAgreement(Context& context)
 void Donate(Context& context)
 {
     // No existence test: a missing launcher is the shell's business, not the program's.
-    WinFontFolder::ShellOpen(context,
-                             programFile(context.platform, QStringLiteral("Donate with PayPal.exe")),
-                             QString(), QString());
+    WinFontFolder::ShellOpen(
+        context, programFile(context.platform, QStringLiteral("Donate with PayPal.exe")), QString(),
+        QString());
 }
 } // namespace Launch
 

@@ -9,10 +9,10 @@ namespace mensurio {
 // The program's fixed outside addresses, kept in one place. The product has no real
 // site yet, so they live under the reserved example domains.
 namespace Sites {
-QString downloadPage();      // the program's page on the first download site
-QString downloadSiteName();  // that site's display name
-QString downloadSiteHost();  // its full web host name
-QString downloadSiteHome();  // its home page
+QString downloadPage();     // the program's page on the first download site
+QString downloadSiteName(); // that site's display name
+QString downloadSiteHost(); // its full web host name
+QString downloadSiteHome(); // its home page
 QString secondSiteName();
 QString secondSiteHost();
 QString secondSiteHome();

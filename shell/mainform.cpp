@@ -46,6 +46,7 @@ struct CategoryFrame {
 };
 
 using P = PairId;
+// clang-format off
 const std::array<CategoryFrame, 5> categoryFrames{{
     {"One", 180, 1200, "Image6", "weight.gif", 150, 600, "Label10", "Weight:", 840, 330, 840, 1140,
      {{{P::Weight1, "Label9", "Image9"},
@@ -82,6 +83,7 @@ const std::array<CategoryFrame, 5> categoryFrames{{
        {P::Volume4, "Label29", "Image28"}}},
      4},
 }};
+// clang-format on
 
 struct PairMenu {
     const char* name;
@@ -93,6 +95,7 @@ struct PairMenu {
     int count;
 };
 
+// clang-format off
 const std::array<PairMenu, 5> pairMenus{{
     {"WeightMenu", "&Weight", "LineWeight", "WeightLine2",
      {"WeightMenu1", "WeightMenu2", "WeightMenu3", "WeightMenu4", "WeightMenu5"},
@@ -115,6 +118,7 @@ const std::array<PairMenu, 5> pairMenus{{
      {P::Temp1, P::Temp2, P::Temp3},
      3},
 }};
+// clang-format on
 
 // The menu spells one pair differently from its link label and window.
 QString menuCaption(PairId pair)
@@ -183,8 +187,8 @@ MainForm::~MainForm() = default;
 
 void MainForm::buildHeader(QWidget* client)
 {
-    QFrame* header = ui::frame(client, QStringLiteral("Frame"), twipRect(-450, -90, 11745, 1215),
-                               false);
+    QFrame* header =
+        ui::frame(client, QStringLiteral("Frame"), twipRect(-450, -90, 11745, 1215), false);
     header->setAutoFillBackground(true);
     QPalette palette = header->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -227,12 +231,12 @@ void MainForm::buildCategoryFrames(QWidget* client)
     for (const CategoryFrame& category : categoryFrames) {
         QFrame* box = ui::frame(client, QLatin1String(category.name),
                                 twipRect(category.left, category.top, 3465, 2055), true);
-        QLabel* headingLabel = ui::label(box, QLatin1String(category.heading),
-                                         QLatin1String(category.headingText),
-                                         category.headingLeft, category.headingTop, heading);
-        ui::pictureBox(box, QLatin1String(category.picture), QLatin1String(category.pictureFile),
-                       twipRect(category.pictureLeft, 240, category.pictureSize,
-                                category.pictureSize))
+        QLabel* headingLabel =
+            ui::label(box, QLatin1String(category.heading), QLatin1String(category.headingText),
+                      category.headingLeft, category.headingTop, heading);
+        ui::pictureBox(
+            box, QLatin1String(category.picture), QLatin1String(category.pictureFile),
+            twipRect(category.pictureLeft, 240, category.pictureSize, category.pictureSize))
             ->setAccessibleName(headingLabel->text());
         ui::line(box, QString(), 840, 750, 2940, 1, silver);
         for (int row = 0; row < category.rowCount; ++row) {
@@ -242,9 +246,8 @@ void MainForm::buildCategoryFrames(QWidget* client)
             ui::pictureBox(box, QLatin1String(names.icon), QStringLiteral("pair.ico"),
                            twipRect(category.iconLeft, top, 240, 240))
                 ->setAccessibleName(pair.titleText());
-            ui::ClickLabel* link = ui::linkLabel(box, QLatin1String(names.label),
-                                                 pair.titleText(), category.labelLeft, top,
-                                                 regular, linkBlue);
+            ui::ClickLabel* link = ui::linkLabel(box, QLatin1String(names.label), pair.titleText(),
+                                                 category.labelLeft, top, regular, linkBlue);
             const QString window = pair.windowName();
             connect(link, &ui::ClickLabel::clicked, this, [this, window] { ShowPair(window); });
         }
@@ -253,8 +256,8 @@ void MainForm::buildCategoryFrames(QWidget* client)
 
 void MainForm::buildCommandFrame(QWidget* client)
 {
-    QFrame* box = ui::frame(client, QStringLiteral("Frame2"), twipRect(7410, 3330, 3465, 2055),
-                            true);
+    QFrame* box =
+        ui::frame(client, QStringLiteral("Frame2"), twipRect(7410, 3330, 3465, 2055), true);
     auto button = [box](const char* name, const QString& caption, int top) {
         auto* result = new QPushButton(caption, box);
         result->setObjectName(QLatin1String(name));
@@ -292,8 +295,8 @@ void MainForm::buildMenus()
 
     QMenu* menu = bar->addMenu(QStringLiteral("&Menu"));
     menu->setObjectName(QStringLiteral("Menu"));
-    item(menu, "Minimize", QStringLiteral("Minimize to Taskbar"), QKeySequence(Qt::CTRL | Qt::Key_M),
-         [this] { MinimizeApp(); });
+    item(menu, "Minimize", QStringLiteral("Minimize to Taskbar"),
+         QKeySequence(Qt::CTRL | Qt::Key_M), [this] { MinimizeApp(); });
     separator(menu, "Line");
     item(menu, "Quit", QStringLiteral("Close Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_E),
          [this] { CloseApp(); });

@@ -32,8 +32,8 @@ void loadFonts()
         return;
     // fonts-wine ships Tahoma's metrics under the same family name; without it Qt
     // falls back to the default sans-serif.
-    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf",
-                             "/usr/share/wine/fonts/tahomabd.ttf"}) {
+    for (const char* file :
+         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
         if (QFile::exists(QLatin1String(file)))
             QFontDatabase::addApplicationFont(QLatin1String(file));
     }
@@ -63,8 +63,6 @@ QPixmap picture(const QString& name, qreal ratio)
     return QPixmap(path);
 }
 
-
-
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
@@ -93,8 +91,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
     return result;
 }
 
-ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left,
-                      int top, const QFont& font, const QColor& colour, bool underline)
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                      const QFont& font, const QColor& colour, bool underline)
 {
     auto* result = new ClickLabel(text, parent);
     result->setObjectName(name);

@@ -53,8 +53,8 @@ private:
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
               const QFont& font);
 // A clickable link label: hand cursor, link look, accessible as a link named by its text.
-ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left,
-                      int top, const QFont& font, const QColor& colour, bool underline = true);
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
+                      const QFont& font, const QColor& colour, bool underline = true);
 // A picture from the resources, shown at its own size at the twips rectangle.
 ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& image,
                        const QRect& rect, const QString& toolTip = {}, bool link = false);

@@ -39,58 +39,75 @@ void TestCore::conversions_data()
         const char* twice;
         const char* tenTimes;
     } factors[] = {
-        {"Weight1", "0.9072", "22.045855"},   {"Weight2", "0.4", "50"},
-        {"Weight3", "56.7", "0.352734"},      {"Weight4", "62.206954", "0.321507"},
-        {"Weight5", "12.7005864", "1.57473"}, {"Length1", "3.218", "6.21504"},
-        {"Length2", "1.8288", "10.936133"},   {"Length3", "6.5616798", "3.048"},
-        {"Length4", "60.96", "0.328084"},     {"Length5", "5.08", "3.937008"},
-        {"Area1", "0.1858", "107.64263"},     {"Area2", "12.9032", "1.550003"},
-        {"Area3", "1.6722548", "11.9599"},    {"Area4", "5.18", "3.861004"},
-        {"Area5", "0.8094", "24.709661"},     {"Volume1", "32.774128", "0.610237"},
+        {"Weight1", "0.9072", "22.045855"},    {"Weight2", "0.4", "50"},
+        {"Weight3", "56.7", "0.352734"},       {"Weight4", "62.206954", "0.321507"},
+        {"Weight5", "12.7005864", "1.57473"},  {"Length1", "3.218", "6.21504"},
+        {"Length2", "1.8288", "10.936133"},    {"Length3", "6.5616798", "3.048"},
+        {"Length4", "60.96", "0.328084"},      {"Length5", "5.08", "3.937008"},
+        {"Area1", "0.1858", "107.64263"},      {"Area2", "12.9032", "1.550003"},
+        {"Area3", "1.6722548", "11.9599"},     {"Area4", "5.18", "3.861004"},
+        {"Area5", "0.8094", "24.709661"},      {"Volume1", "32.774128", "0.610237"},
         {"Volume2", "0.0566336", "353.14667"}, {"Volume3", "2.615901", "7.645549"},
         {"Volume4", "7.57082", "2.641722"},
     };
     for (const auto& row : factors) {
-        QTest::addRow("%s forward 2", row.window)
-            << row.window << true << "2" << row.twice;
-        QTest::addRow("%s backward 10", row.window)
-            << row.window << false << "10" << row.tenTimes;
+        QTest::addRow("%s forward 2", row.window) << row.window << true << "2" << row.twice;
+        QTest::addRow("%s backward 10", row.window) << row.window << false << "10" << row.tenTimes;
     }
 
     // The short constants are the contract, not the exact unit definitions.
-    QTest::newRow("Area1 forward 3 hides rounding noise") << "Area1" << true << "3" << "0.2787";
-    QTest::newRow("Area1 forward 100") << "Area1" << true << "100" << "9.29";
-    QTest::newRow("Area1 backward 1 short factor") << "Area1" << false << "1" << "10.764263";
-    QTest::newRow("Length1 forward 1") << "Length1" << true << "1" << "1.609";
-    QTest::newRow("Length1 backward 1") << "Length1" << false << "1" << "0.621504";
-    QTest::newRow("Weight2 forward 1") << "Weight2" << true << "1" << "0.2";
-    QTest::newRow("Weight2 backward 1") << "Weight2" << false << "1" << "5";
-    QTest::newRow("Length5 negative zero") << "Length5" << true << "-0" << "0";
-    QTest::newRow("Length5 negative value") << "Length5" << true << "-1.5" << "-3.81";
-    QTest::newRow("Weight2 reads 0. as zero") << "Weight2" << true << "0." << "0";
+    QTest::newRow("Area1 forward 3 hides rounding noise") << "Area1" << true << "3"
+                                                          << "0.2787";
+    QTest::newRow("Area1 forward 100") << "Area1" << true << "100"
+                                       << "9.29";
+    QTest::newRow("Area1 backward 1 short factor") << "Area1" << false << "1"
+                                                   << "10.764263";
+    QTest::newRow("Length1 forward 1") << "Length1" << true << "1"
+                                       << "1.609";
+    QTest::newRow("Length1 backward 1") << "Length1" << false << "1"
+                                        << "0.621504";
+    QTest::newRow("Weight2 forward 1") << "Weight2" << true << "1"
+                                       << "0.2";
+    QTest::newRow("Weight2 backward 1") << "Weight2" << false << "1"
+                                        << "5";
+    QTest::newRow("Length5 negative zero") << "Length5" << true << "-0"
+                                           << "0";
+    QTest::newRow("Length5 negative value") << "Length5" << true << "-1.5"
+                                            << "-3.81";
+    QTest::newRow("Weight2 reads 0. as zero") << "Weight2" << true << "0."
+                                              << "0";
 
-    QTest::newRow("Temp1 forward 212") << "Temp1" << true << "212" << "100";
-    QTest::newRow("Temp1 forward 32") << "Temp1" << true << "32" << "0";
-    QTest::newRow("Temp1 forward -40") << "Temp1" << true << "-40" << "-40";
-    QTest::newRow("Temp1 backward 100") << "Temp1" << false << "100" << "212";
-    QTest::newRow("Temp1 backward 0") << "Temp1" << false << "0" << "32";
-    QTest::newRow("Temp2 forward 0 uses 460") << "Temp2" << true << "0" << "-460";
-    QTest::newRow("Temp2 forward 273.15") << "Temp2" << true << "273.15" << "31.67";
-    QTest::newRow("Temp2 backward 32 has 15 digits")
-        << "Temp2" << false << "32" << "273.333333333333";
-    QTest::newRow("Temp3 forward 0") << "Temp3" << true << "0" << "273.15";
-    QTest::newRow("Temp3 backward 0") << "Temp3" << false << "0" << "-273.15";
+    QTest::newRow("Temp1 forward 212") << "Temp1" << true << "212"
+                                       << "100";
+    QTest::newRow("Temp1 forward 32") << "Temp1" << true << "32"
+                                      << "0";
+    QTest::newRow("Temp1 forward -40") << "Temp1" << true << "-40"
+                                       << "-40";
+    QTest::newRow("Temp1 backward 100") << "Temp1" << false << "100"
+                                        << "212";
+    QTest::newRow("Temp1 backward 0") << "Temp1" << false << "0"
+                                      << "32";
+    QTest::newRow("Temp2 forward 0 uses 460") << "Temp2" << true << "0"
+                                              << "-460";
+    QTest::newRow("Temp2 forward 273.15") << "Temp2" << true << "273.15"
+                                          << "31.67";
+    QTest::newRow("Temp2 backward 32 has 15 digits") << "Temp2" << false << "32"
+                                                     << "273.333333333333";
+    QTest::newRow("Temp3 forward 0") << "Temp3" << true << "0"
+                                     << "273.15";
+    QTest::newRow("Temp3 backward 0") << "Temp3" << false << "0"
+                                      << "-273.15";
 
     // Rows where another order of the same operations writes different last digits:
     // (x - 32) / 9 * 5 against (x - 32) * 5 / 9, and x * 9 / 5 - 460 against x * 1.8 - 460.
-    QTest::newRow("Temp1 forward order 14.12")
-        << "Temp1" << true << "14.12" << "-9.93333333333334";
-    QTest::newRow("Temp1 forward order 14.91")
-        << "Temp1" << true << "14.91" << "-9.49444444444444";
-    QTest::newRow("Temp2 forward order 200.015")
-        << "Temp2" << true << "200.015" << "-99.9730000000001";
-    QTest::newRow("Temp2 backward order 2.34")
-        << "Temp2" << false << "2.34" << "256.855555555556";
+    QTest::newRow("Temp1 forward order 14.12") << "Temp1" << true << "14.12"
+                                               << "-9.93333333333334";
+    QTest::newRow("Temp1 forward order 14.91") << "Temp1" << true << "14.91"
+                                               << "-9.49444444444444";
+    QTest::newRow("Temp2 forward order 200.015") << "Temp2" << true << "200.015"
+                                                 << "-99.9730000000001";
+    QTest::newRow("Temp2 backward order 2.34") << "Temp2" << false << "2.34"
+                                               << "256.855555555556";
 }
 
 void TestCore::conversions()
@@ -113,11 +130,16 @@ void TestCore::unreadableTextConvertsToNothing_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("input");
 
-    QTest::newRow("empty") << "Length5" << "";
-    QTest::newRow("lone minus") << "Length5" << "-";
-    QTest::newRow("lone point") << "Length5" << ".";
-    QTest::newRow("two points") << "Length5" << "1.2.3";
-    QTest::newRow("minus between digits") << "Length5" << "1-2";
+    QTest::newRow("empty") << "Length5"
+                           << "";
+    QTest::newRow("lone minus") << "Length5"
+                                << "-";
+    QTest::newRow("lone point") << "Length5"
+                                << ".";
+    QTest::newRow("two points") << "Length5"
+                                << "1.2.3";
+    QTest::newRow("minus between digits") << "Length5"
+                                          << "1-2";
     QTest::newRow("beyond double range") << "Length5" << QString(400, QLatin1Char('9'));
     // A readable input whose product overflows has no value text either.
     QTest::newRow("result beyond range") << "Length4" << QString(308, QLatin1Char('9'));
@@ -178,8 +200,7 @@ void TestCore::writeValue_data()
     QTest::newRow("15 digits") << english << 0.1 + 0.2 << "0.3";
     QTest::newRow("largest plain") << english << 123456789012345.0 << "123456789012345";
     QTest::newRow("exponent 15") << english << 1e15 << "1E+15";
-    QTest::newRow("exponent rounded") << english << 1234567890123456.0
-                                      << "1.23456789012346E+15";
+    QTest::newRow("exponent rounded") << english << 1234567890123456.0 << "1.23456789012346E+15";
     QTest::newRow("smallest plain") << english << 0.0001 << "0.0001";
     QTest::newRow("small exponent") << english << 0.00001 << "1E-05";
     QTest::newRow("large exponent") << english << 1e100 << "1E+100";

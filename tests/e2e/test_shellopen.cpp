@@ -11,8 +11,7 @@
 
 using namespace mensurio;
 
-namespace
-{
+namespace {
 
 // What one run of a recording script saw.
 struct Run {
@@ -25,8 +24,7 @@ struct Run {
 // touch, so that no real opener, browser or calculator can ever start. Each script
 // writes its arguments one file each, then its working folder, then a "done" mark, using
 // shell built-ins only (the PATH has nothing else on it).
-class Recorders
-{
+class Recorders {
 public:
     explicit Recorders(const QStringList& programs)
     {
@@ -93,21 +91,14 @@ private:
     QTemporaryDir bin;
 };
 
-QString canonical(const QString& path)
-{
-    return QFileInfo(path).canonicalFilePath();
-}
+QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
 // Gives a stray second process time to show itself after the expected runs finished.
-void settle()
-{
-    QTest::qWait(300);
-}
+void settle() { QTest::qWait(300); }
 
 } // namespace
 
-class TestShellOpen : public QObject
-{
+class TestShellOpen : public QObject {
     Q_OBJECT
 
 private slots:

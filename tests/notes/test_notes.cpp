@@ -23,8 +23,7 @@
 
 using namespace mensurio;
 
-namespace
-{
+namespace {
 
 // The export, byte by byte: Windows-1252, CR LF after each of the nine lines and one more.
 const QByteArray expectedExport =
@@ -41,10 +40,7 @@ const QByteArray expectedExport =
 
 const QString sixSymbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");
 
-bool runningAsRoot()
-{
-    return geteuid() == 0;
-}
+bool runningAsRoot() { return geteuid() == 0; }
 
 QByteArray contents(const QString& path)
 {
@@ -61,10 +57,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QImage iconImage(const QIcon& icon)
-{
-    return icon.pixmap(QSize(16, 16)).toImage();
-}
+QImage iconImage(const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); }
 
 QIcon markerIcon(const QColor& colour)
 {
@@ -200,8 +193,7 @@ struct Obstruction {
 
 Q_DECLARE_METATYPE(Obstacle)
 
-class TestNotes : public QObject
-{
+class TestNotes : public QObject {
     Q_OBJECT
 
 private slots:
@@ -304,12 +296,10 @@ void TestNotes::notepadThatCannotBeOpened_data()
     QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("failure");
 
-    QTest::newRow("directory with the file's name") << Obstacle::DirectoryOfThatName
-                                                    << "created";
+    QTest::newRow("directory with the file's name") << Obstacle::DirectoryOfThatName << "created";
     QTest::newRow("program folder missing") << Obstacle::FolderMissing << "created";
     QTest::newRow("read-only program folder") << Obstacle::ReadOnlyFolder << "created";
-    QTest::newRow("existing file without read permission") << Obstacle::UnreadableFile
-                                                           << "opened";
+    QTest::newRow("existing file without read permission") << Obstacle::UnreadableFile << "opened";
 }
 
 void TestNotes::notepadThatCannotBeOpened()

@@ -104,31 +104,56 @@ void TestPairs::typing_data()
     QTest::addColumn<QString>("var1");
     QTest::addColumn<QString>("var2");
 
-    QTest::newRow("Length5 1") << "Length5" << false << "1" << "1" << "2.54";
-    QTest::newRow("Length5 12") << "Length5" << false << "12" << "12" << "30.48";
-    QTest::newRow("Length5 decimal") << "Length5" << false << "0.5" << "0.5" << "1.27";
-    QTest::newRow("Length5 negative zero") << "Length5" << false << "-0" << "-0" << "0";
-    QTest::newRow("double zero first direction") << "Length5" << false << "00" << "0." << "0.";
-    QTest::newRow("double zero first direction temperature")
-        << "Temp1" << false << "00" << "0." << "0.";
-    QTest::newRow("three zeros are no double zero") << "Length5" << false << "000" << "0.0"
+    QTest::newRow("Length5 1") << "Length5" << false << "1"
+                               << "1"
+                               << "2.54";
+    QTest::newRow("Length5 12") << "Length5" << false << "12"
+                                << "12"
+                                << "30.48";
+    QTest::newRow("Length5 decimal") << "Length5" << false << "0.5"
+                                     << "0.5"
+                                     << "1.27";
+    QTest::newRow("Length5 negative zero") << "Length5" << false << "-0"
+                                           << "-0"
+                                           << "0";
+    QTest::newRow("double zero first direction") << "Length5" << false << "00"
+                                                 << "0."
+                                                 << "0.";
+    QTest::newRow("double zero first direction temperature") << "Temp1" << false << "00"
+                                                             << "0."
+                                                             << "0.";
+    QTest::newRow("three zeros are no double zero") << "Length5" << false << "000"
+                                                    << "0.0"
                                                     << "0";
-    QTest::newRow("double zero second direction") << "Length5" << true << "00" << "0" << "0.";
-    QTest::newRow("double zero second direction Temp1") << "Temp1" << true << "00" << "32"
+    QTest::newRow("double zero second direction") << "Length5" << true << "00"
+                                                  << "0"
+                                                  << "0.";
+    QTest::newRow("double zero second direction Temp1") << "Temp1" << true << "00"
+                                                        << "32"
                                                         << "0.";
     QTest::newRow("double zero second direction Temp3") << "Temp3" << true << "00"
-                                                        << "-273.15" << "0.";
-    QTest::newRow("second direction converts backward") << "Weight2" << true << "10" << "50"
+                                                        << "-273.15"
+                                                        << "0.";
+    QTest::newRow("second direction converts backward") << "Weight2" << true << "10"
+                                                        << "50"
                                                         << "10";
-    QTest::newRow("lone minus converts nothing") << "Length5" << false << "-" << "-" << "";
-    QTest::newRow("lone point converts nothing") << "Length5" << false << "." << "." << "";
-    QTest::newRow("minus after a result keeps it") << "Length5" << false << "2\b-" << "-"
+    QTest::newRow("lone minus converts nothing") << "Length5" << false << "-"
+                                                 << "-"
+                                                 << "";
+    QTest::newRow("lone point converts nothing") << "Length5" << false << "."
+                                                 << "."
+                                                 << "";
+    QTest::newRow("minus after a result keeps it") << "Length5" << false << "2\b-"
+                                                   << "-"
                                                    << "5.08";
-    QTest::newRow("backspace to empty keeps result") << "Length5" << false << "12\b\b" << ""
+    QTest::newRow("backspace to empty keeps result") << "Length5" << false << "12\b\b"
+                                                     << ""
                                                      << "2.54";
-    QTest::newRow("two points keep the last result") << "Length5" << false << "1.." << "1.."
+    QTest::newRow("two points keep the last result") << "Length5" << false << "1.."
+                                                     << "1.."
                                                      << "2.54";
-    QTest::newRow("Temp2 forward 273.15") << "Temp2" << false << "273.15" << "273.15"
+    QTest::newRow("Temp2 forward 273.15") << "Temp2" << false << "273.15"
+                                          << "273.15"
                                           << "31.67";
 }
 
@@ -159,12 +184,18 @@ void TestPairs::keyFilter_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("digits and signs pass") << "-1,2.3" << "-1,2.3";
-    QTest::newRow("letters") << "1a2b" << "12";
-    QTest::newRow("blank") << "1 2" << "12";
-    QTest::newRow("plus") << "+3" << "3";
-    QTest::newRow("exponent letter") << "1E5e" << "15";
-    QTest::newRow("other symbols") << "4/%*()" << "4";
+    QTest::newRow("digits and signs pass") << "-1,2.3"
+                                           << "-1,2.3";
+    QTest::newRow("letters") << "1a2b"
+                             << "12";
+    QTest::newRow("blank") << "1 2"
+                           << "12";
+    QTest::newRow("plus") << "+3"
+                          << "3";
+    QTest::newRow("exponent letter") << "1E5e"
+                                     << "15";
+    QTest::newRow("other symbols") << "4/%*()"
+                                   << "4";
     QTest::newRow("non-ASCII digit") << QString::fromUtf8("٣7") << "7";
 }
 
@@ -227,10 +258,18 @@ void TestPairs::loadsInFirstDirection_data()
     QTest::addColumn<QString>("firstEntry");
     QTest::addColumn<QString>("secondEntry");
 
-    QTest::newRow("Area2") << "Area2" << "Square inch - Square cm" << "Square cm - Square inch ";
-    QTest::newRow("Weight1") << "Weight1" << "Pound - Kilogram" << "Kilogram - Pound";
-    QTest::newRow("Temp2") << "Temp2" << "Kelvin - Fahrenheit" << "Fahrenheit - Kelvin";
-    QTest::newRow("Volume4") << "Volume4" << "Gallon - Litre" << "Litre - Gallon";
+    QTest::newRow("Area2") << "Area2"
+                           << "Square inch - Square cm"
+                           << "Square cm - Square inch ";
+    QTest::newRow("Weight1") << "Weight1"
+                             << "Pound - Kilogram"
+                             << "Kilogram - Pound";
+    QTest::newRow("Temp2") << "Temp2"
+                           << "Kelvin - Fahrenheit"
+                           << "Fahrenheit - Kelvin";
+    QTest::newRow("Volume4") << "Volume4"
+                             << "Gallon - Litre"
+                             << "Litre - Gallon";
 }
 
 void TestPairs::loadsInFirstDirection()
@@ -305,9 +344,12 @@ void TestPairs::eraseEmptiesBothFields_data()
     QTest::addColumn<QString>("picture");
     QTest::addColumn<bool>("second");
 
-    QTest::newRow("first direction") << "Length5" << "Image2" << false;
-    QTest::newRow("second direction") << "Temp1" << "Image2" << true;
-    QTest::newRow("Weight1 erase picture") << "Weight1" << "Image3" << false;
+    QTest::newRow("first direction") << "Length5"
+                                     << "Image2" << false;
+    QTest::newRow("second direction") << "Temp1"
+                                      << "Image2" << true;
+    QTest::newRow("Weight1 erase picture") << "Weight1"
+                                           << "Image3" << false;
 }
 
 void TestPairs::eraseEmptiesBothFields()

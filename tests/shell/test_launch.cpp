@@ -13,8 +13,7 @@
 
 using namespace mensurio;
 
-namespace
-{
+namespace {
 
 // The main window over a fake platform whose program and root folders are temporary.
 struct Harness {
@@ -58,8 +57,7 @@ enum class Licence { Missing, Unreadable, Folder };
 
 Q_DECLARE_METATYPE(Licence)
 
-class TestLaunch : public QObject
-{
+class TestLaunch : public QObject {
     Q_OBJECT
 
 private slots:

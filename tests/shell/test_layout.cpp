@@ -38,6 +38,7 @@ struct PairRow {
     const char* window;
     int fieldsLeft, fieldsWidth, panelLeft, panelTop, partsTop;
 };
+// clang-format off
 const PairRow pairRows[] = {
     {"Area1", 1350, 3735, -90, -90, 1140},    {"Area2", 1170, 3855, -60, -90, 1140},
     {"Area3", 1350, 3735, -60, -90, 1140},    {"Area4", 1170, 3885, -60, -90, 1140},
@@ -51,6 +52,7 @@ const PairRow pairRows[] = {
     {"Volume1", 1110, 3945, -90, -90, 1140},  {"Volume2", 1170, 3885, -90, -120, 1140},
     {"Volume3", 1170, 3885, -90, -90, 1140},  {"Volume4", 750, 4305, -90, -90, 1140},
 };
+// clang-format on
 
 QRect categoryPicture(const QString& window)
 {
@@ -123,9 +125,10 @@ void TestLayout::geometry_data()
         int left, top;
         const char* picture;
         int pictureLeft, pictureSize;
-    } frames[] = {{"One", 180, 1200, "Image6", 150, 600},   {"Three", 3795, 1200, "Image2", 180, 525},
-                  {"Zero", 7410, 1200, "Image24", 150, 600}, {"Two", 180, 3330, "Image17", 120, 660},
-                  {"Frame1", 3795, 3330, "Image3", 210, 720}, {"Frame2", 7410, 3330, nullptr, 0, 0}};
+    } frames[] = {
+        {"One", 180, 1200, "Image6", 150, 600},     {"Three", 3795, 1200, "Image2", 180, 525},
+        {"Zero", 7410, 1200, "Image24", 150, 600},  {"Two", 180, 3330, "Image17", 120, 660},
+        {"Frame1", 3795, 3330, "Image3", 210, 720}, {"Frame2", 7410, 3330, nullptr, 0, 0}};
     for (const auto& f : frames) {
         main(f.frame, twips(f.left, f.top, 3465, 2055));
         if (f.picture)
@@ -172,7 +175,7 @@ void TestLayout::geometry()
 
     Fixture f;
     QWidget* root = window == QLatin1String("MainForm") ? f.mainForm.get()
-                                                          : f.mainForm->windows().instance(window);
+                                                        : f.mainForm->windows().instance(window);
     QVERIFY(root);
     QWidget* widget = findIn(root, control);
     QVERIFY2(widget, qPrintable(control));
@@ -221,7 +224,7 @@ void TestLayout::autoSizedLabels()
 
     Fixture f;
     QWidget* root = window == QLatin1String("MainForm") ? f.mainForm.get()
-                                                          : f.mainForm->windows().instance(window);
+                                                        : f.mainForm->windows().instance(window);
     auto* widget = qobject_cast<QLabel*>(findIn(root, label));
     QVERIFY(widget);
     QCOMPARE(widget->text(), text);
@@ -275,15 +278,33 @@ void TestLayout::pairWindowTexts_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("toolTip");
 
-    QTest::newRow("Length3 notepad") << "Length3" << "NotePad" << "Notepad of Lenght";
-    QTest::newRow("Length5 notepad") << "Length5" << "NotePad" << "Notepad of Lenght";
-    QTest::newRow("Weight2 notepad") << "Weight2" << "NotePad" << "Notepad of Weight";
-    QTest::newRow("Area1 notepad") << "Area1" << "NotePad" << "Notepad of Area";
-    QTest::newRow("Temp1 notepad") << "Temp1" << "NotePad" << "Notepad of Temperature";
-    QTest::newRow("Volume2 notepad") << "Volume2" << "NotePad" << "Notepad of Volume";
-    QTest::newRow("hide picture") << "Area3" << "Image1" << "Close this window";
-    QTest::newRow("erase picture") << "Temp3" << "Image2" << "Erase current results";
-    QTest::newRow("Weight1 erase picture") << "Weight1" << "Image3" << "Erase current results";
+    QTest::newRow("Length3 notepad") << "Length3"
+                                     << "NotePad"
+                                     << "Notepad of Lenght";
+    QTest::newRow("Length5 notepad") << "Length5"
+                                     << "NotePad"
+                                     << "Notepad of Lenght";
+    QTest::newRow("Weight2 notepad") << "Weight2"
+                                     << "NotePad"
+                                     << "Notepad of Weight";
+    QTest::newRow("Area1 notepad") << "Area1"
+                                   << "NotePad"
+                                   << "Notepad of Area";
+    QTest::newRow("Temp1 notepad") << "Temp1"
+                                   << "NotePad"
+                                   << "Notepad of Temperature";
+    QTest::newRow("Volume2 notepad") << "Volume2"
+                                     << "NotePad"
+                                     << "Notepad of Volume";
+    QTest::newRow("hide picture") << "Area3"
+                                  << "Image1"
+                                  << "Close this window";
+    QTest::newRow("erase picture") << "Temp3"
+                                   << "Image2"
+                                   << "Erase current results";
+    QTest::newRow("Weight1 erase picture") << "Weight1"
+                                           << "Image3"
+                                           << "Erase current results";
 }
 
 void TestLayout::pairWindowTexts()
@@ -325,15 +346,33 @@ void TestLayout::mainWindowTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("toolTip");
 
-    QTest::newRow("Command1") << "Command1" << "Minimize application to Taskbar" << "";
-    QTest::newRow("Command2") << "Command2" << "Mensurio on the web" << "";
-    QTest::newRow("Command3") << "Command3" << "About Mensurio" << "";
-    QTest::newRow("Command4") << "Command4" << "Close Mensurio" << "";
-    QTest::newRow("Image31") << "Image31" << "" << "Minimize to taskbar";
-    QTest::newRow("Image30") << "Image30" << "" << "Exit Typelore";
-    QTest::newRow("Image29") << "Image29" << "" << "Donate with PayPal";
-    QTest::newRow("Label19 spelt Acre") << "Label19" << "Acre <> Hectare" << "";
-    QTest::newRow("Label23") << "Label23" << "Square inch <> Square cm" << "";
+    QTest::newRow("Command1") << "Command1"
+                              << "Minimize application to Taskbar"
+                              << "";
+    QTest::newRow("Command2") << "Command2"
+                              << "Mensurio on the web"
+                              << "";
+    QTest::newRow("Command3") << "Command3"
+                              << "About Mensurio"
+                              << "";
+    QTest::newRow("Command4") << "Command4"
+                              << "Close Mensurio"
+                              << "";
+    QTest::newRow("Image31") << "Image31"
+                             << ""
+                             << "Minimize to taskbar";
+    QTest::newRow("Image30") << "Image30"
+                             << ""
+                             << "Exit Typelore";
+    QTest::newRow("Image29") << "Image29"
+                             << ""
+                             << "Donate with PayPal";
+    QTest::newRow("Label19 spelt Acre") << "Label19"
+                                        << "Acre <> Hectare"
+                                        << "";
+    QTest::newRow("Label23") << "Label23"
+                             << "Square inch <> Square cm"
+                             << "";
     QTest::newRow("Label2")
         << "Label2"
         << "This program gives you the ability to perform the conversion between the most "
@@ -363,31 +402,34 @@ void TestLayout::menuTree_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("items"); // name|caption|shortcut, "-" marks a separator
 
-    QTest::newRow("Menu") << "Menu" << "&Menu"
+    QTest::newRow("Menu") << "Menu"
+                          << "&Menu"
                           << QStringList{"Minimize|Minimize to Taskbar|Ctrl+M", "Line|-|",
                                          "Quit|Close Mensurio|Ctrl+E"};
-    QTest::newRow("Conversions") << "Conversions" << "&Conversions Parts"
+    QTest::newRow("Conversions") << "Conversions"
+                                 << "&Conversions Parts"
                                  << QStringList{"|&Weight|", "|&Lenght|", "|&Area|", "|&Volume|",
                                                 "|Temperature|"};
-    QTest::newRow("WeightMenu")
-        << "WeightMenu" << "&Weight"
-        << QStringList{"LineWeight|-|",
-                       "WeightMenu1|Pound <> Kilogram|",
-                       "WeightMenu2|Carat <> Gram|",
-                       "WeightMenu3|Ounce <> Gram|",
-                       "WeightMenu4|Troy ounce <> Gram|",
-                       "WeightMenu5|Stone <> Kilogram|",
-                       "WeightLine2|-|"};
-    QTest::newRow("LenghtMenu")
-        << "LenghtMenu" << "&Lenght"
-        << QStringList{"LenghtLine1|-|",
-                       "LenghtMenu1|Mile <> Kilometre|",
-                       "LenghtMenu2|Yard <> Metre|",
-                       "LenghtMenu3|Metre <> Foot|",
-                       "LenghtMenu4|Foot <> Centimetre|",
-                       "LenghtMenu5|Inch <> Centimetre|",
-                       "LenghtLine2|-|"};
-    QTest::newRow("AreaMenu") << "AreaMenu" << "&Area"
+    QTest::newRow("WeightMenu") << "WeightMenu"
+                                << "&Weight"
+                                << QStringList{"LineWeight|-|",
+                                               "WeightMenu1|Pound <> Kilogram|",
+                                               "WeightMenu2|Carat <> Gram|",
+                                               "WeightMenu3|Ounce <> Gram|",
+                                               "WeightMenu4|Troy ounce <> Gram|",
+                                               "WeightMenu5|Stone <> Kilogram|",
+                                               "WeightLine2|-|"};
+    QTest::newRow("LenghtMenu") << "LenghtMenu"
+                                << "&Lenght"
+                                << QStringList{"LenghtLine1|-|",
+                                               "LenghtMenu1|Mile <> Kilometre|",
+                                               "LenghtMenu2|Yard <> Metre|",
+                                               "LenghtMenu3|Metre <> Foot|",
+                                               "LenghtMenu4|Foot <> Centimetre|",
+                                               "LenghtMenu5|Inch <> Centimetre|",
+                                               "LenghtLine2|-|"};
+    QTest::newRow("AreaMenu") << "AreaMenu"
+                              << "&Area"
                               << QStringList{"AreaLine1|-|",
                                              "AreaMenu1|Square foot <> Square metre|",
                                              "AreaMenu2|Square inch <> Square cm|",
@@ -395,23 +437,26 @@ void TestLayout::menuTree_data()
                                              "AreaMeun4|Square mile <> Square km|",
                                              "AreaMeun5|Arce <> Hectare|",
                                              "AreaLine2|-|"};
-    QTest::newRow("VolumeMenu") << "VolumeMenu" << "&Volume"
+    QTest::newRow("VolumeMenu") << "VolumeMenu"
+                                << "&Volume"
                                 << QStringList{"VolumeLine1|-|",
                                                "VolumeMenu1|Cubic inch <> Cubic cm|",
                                                "VolumeMenu2|Cubic foot <> Cubic metre|",
                                                "VolumeMenu3|Cubic metre <> Cubic yard|",
                                                "VolumeMenu4|Gallon <> Litre|",
                                                "VolumeLine2|-|"};
-    QTest::newRow("TemperatureMenu") << "TemperatureMenu" << "Temperature"
-                                     << QStringList{"TemperatureLine1|-|",
-                                                    "TemperatureMenu1|Fahrenheit <> Celsius|",
-                                                    "TemperatureMenu2|Kelvin <> Fahrenheit|",
-                                                    "TemperatureMenu3|Celsius <> Kelvin|",
-                                                    "TemperatureLine2|-|"};
-    QTest::newRow("Tools") << "Tools" << "&Support Center"
+    QTest::newRow("TemperatureMenu")
+        << "TemperatureMenu"
+        << "Temperature"
+        << QStringList{"TemperatureLine1|-|", "TemperatureMenu1|Fahrenheit <> Celsius|",
+                       "TemperatureMenu2|Kelvin <> Fahrenheit|",
+                       "TemperatureMenu3|Celsius <> Kelvin|", "TemperatureLine2|-|"};
+    QTest::newRow("Tools") << "Tools"
+                           << "&Support Center"
                            << QStringList{"VIP|Important Symbols|F1", "Liner3|-|",
                                           QString::fromUtf8("Calc|Run Windows® Calculator|F2")};
-    QTest::newRow("AboutList") << "AboutList" << "&About"
+    QTest::newRow("AboutList") << "AboutList"
+                               << "&About"
                                << QStringList{"License|View License Agreement|Ctrl+L",
                                               "liner2|-|",
                                               "Download|Contact Tarnwick Software|Ctrl+T",
@@ -472,10 +517,9 @@ void TestLayout::accessibleNames()
         roots << f.mainForm->windows().instance(pair.windowName());
     for (QWidget* root : roots) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
-            const bool interactive = qobject_cast<QLineEdit*>(widget) ||
-                                     qobject_cast<QComboBox*>(widget) ||
-                                     qobject_cast<QPushButton*>(widget) ||
-                                     qobject_cast<ui::ClickLabel*>(widget);
+            const bool interactive =
+                qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                qobject_cast<QPushButton*>(widget) || qobject_cast<ui::ClickLabel*>(widget);
             if (!interactive || widget->objectName().isEmpty())
                 continue;
             const bool hasText = !widget->accessibleName().isEmpty() ||

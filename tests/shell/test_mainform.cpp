@@ -18,10 +18,7 @@ using namespace mensurio;
 namespace {
 
 struct Harness {
-    Harness() : mainForm(std::make_unique<MainForm>(platform))
-    {
-        mainForm->show();
-    }
+    Harness() : mainForm(std::make_unique<MainForm>(platform)) { mainForm->show(); }
     ~Harness()
     {
         // The registry owns the secondary windows; destroying the main form takes them along.
@@ -35,7 +32,10 @@ struct Harness {
         return child;
     }
     QAction* action(const QString& name) const { return find<QAction>(name); }
-    void click(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
+    void click(const QString& name) const
+    {
+        QTest::mouseClick(find<QWidget>(name), Qt::LeftButton);
+    }
 
     test::FakePlatform platform;
     std::unique_ptr<MainForm> mainForm;
@@ -184,10 +184,18 @@ void TestMainForm::pairCommandsShowOneInstance_data()
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("window");
 
-    QTest::newRow("label twice") << "Label9" << "Label9" << "Weight1";
-    QTest::newRow("label then menu item") << "Label9" << "WeightMenu1" << "Weight1";
-    QTest::newRow("menu item then label") << "AreaMeun5" << "Label19" << "Area5";
-    QTest::newRow("misspelt menu names") << "LenghtMenu3" << "Label18" << "Length3";
+    QTest::newRow("label twice") << "Label9"
+                                 << "Label9"
+                                 << "Weight1";
+    QTest::newRow("label then menu item") << "Label9"
+                                          << "WeightMenu1"
+                                          << "Weight1";
+    QTest::newRow("menu item then label") << "AreaMeun5"
+                                          << "Label19"
+                                          << "Area5";
+    QTest::newRow("misspelt menu names") << "LenghtMenu3"
+                                         << "Label18"
+                                         << "Length3";
 }
 
 void TestMainForm::pairCommandsShowOneInstance()
@@ -277,13 +285,13 @@ void TestMainForm::shortcutsPassThroughFocusedText1_data()
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("effect");
 
-    QTest::newRow("Ctrl+W web page") << QKeySequence("Ctrl+W")
-                                     << "shell https://downloads.example.com/software/mensurio/";
-    QTest::newRow("Ctrl+T support mail") << QKeySequence("Ctrl+T")
-                                         << "shell mailto:support@example.com";
+    QTest::newRow("Ctrl+W web page")
+        << QKeySequence("Ctrl+W") << "shell https://downloads.example.com/software/mensurio/";
+    QTest::newRow("Ctrl+T support mail")
+        << QKeySequence("Ctrl+T") << "shell mailto:support@example.com";
     QTest::newRow("F2 calculator") << QKeySequence("F2") << "shell Calc.exe";
-    QTest::newRow("Ctrl+L licence") << QKeySequence("Ctrl+L")
-                                    << "message The license agreement file could not be opened:";
+    QTest::newRow("Ctrl+L licence")
+        << QKeySequence("Ctrl+L") << "message The license agreement file could not be opened:";
     QTest::newRow("Ctrl+E close") << QKeySequence("Ctrl+E")
                                   << "message Are you sure you want to close Mensurio";
     QTest::newRow("Ctrl+M minimize") << QKeySequence("Ctrl+M") << "minimized";
