@@ -1,12 +1,178 @@
 #include "about/aboutapp.h"
 
+#include "shell/launch.h"
+#include "ui/widgets.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
 namespace mensurio {
+
+using ui::px;
+using ui::twipRect;
+
+namespace {
+
+const QColor linkBlue(0, 0, 192);
+
+// The user name label grows with the name but stops short of the donate picture.
+constexpr int donateLeft = 5700;
+
+// The text columns beside the logo and after "E-Mail :" leave little room: the logo's
+// box reaches 45 twips past the labels' left edge, and the caption may end close to the
+// link. The label keeps its place and indents its text past the neighbour instead.
+void indentPast(QLabel* label, const QWidget* neighbour)
+{
+    const int overlap = neighbour->geometry().right() + 1 + px(60) - label->x();
+    if (overlap <= 0)
+        return;
+    label->setContentsMargins(overlap, 0, 0, 0);
+    label->adjustSize();
+}
+
+} // namespace
 
 AboutApp::AboutApp(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("AboutApp"));
+    setWindowTitle(QStringLiteral("About Mensurio"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/about.ico")));
+    ui::makeFixedWindow(this, 7995, 5220);
+    buildLayout();
 }
 
-void AboutApp::Form_Load() {}
+void AboutApp::buildLayout()
+{
+    const QFont regular = ui::tahoma(8.25);
+    const QFont bold = ui::tahoma(8.25, true);
+    const QString product = QStringLiteral("Mensurio 1.2");
+    const QString rights = QStringLiteral("Copyright © 2026 Tarnwick Software");
+
+    // Created first so that it stays behind everything drawn over it.
+    auto* shape = new QFrame(this);
+    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setGeometry(twipRect(300, 210, 7365, 3945));
+    shape->setFrameStyle(QFrame::Box | QFrame::Plain);
+    QPalette shapePalette = shape->palette();
+    shapePalette.setColor(QPalette::WindowText, shapePalette.color(QPalette::Mid));
+    shapePalette.setColor(QPalette::Window, shapePalette.color(QPalette::Base));
+    shape->setPalette(shapePalette);
+    shape->setAutoFillBackground(true);
+
+    ui::ClickLabel* logo = ui::pictureBox(
+        this, QStringLiteral("Image1"), QStringLiteral("logo.jpg"), twipRect(420, 360, 1125, 915));
+    logo->setAccessibleName(QStringLiteral("Mensurio logo"));
+    QLabel* version = ui::label(this, QStringLiteral("Label3"), product, 1500, 540, regular);
+    QLabel* notice = ui::label(this, QStringLiteral("Label4"), rights, 1500, 750, regular);
+    QLabel* registered = ui::label(this, QStringLiteral("Label2"), QStringLiteral("Registered to:"),
+                                   1500, 960, regular);
+    for (QLabel* beside : {version, notice, registered})
+        indentPast(beside, logo);
+    userName_ = ui::label(this, QStringLiteral("UserName"), QStringLiteral("Computer User"), 2580,
+                          960, bold);
+    indentPast(userName_, registered);
+
+    ui::ClickLabel* donate = ui::pictureBox(
+        this, QStringLiteral("Image2"), QStringLiteral("donate.gif"),
+        twipRect(donateLeft, 480, 1815, 645), QStringLiteral("Donate with PayPal"), true);
+    connect(donate, &ui::ClickLabel::clicked, this, &AboutApp::Image2_Click);
+
+    ui::label(this, QStringLiteral("Label8"), QStringLiteral("Contact:"), 600, 1380, regular);
+    QLabel* mailCaption =
+        ui::label(this, QStringLiteral("Label9"), QStringLiteral("E-Mail :"), 600, 1620, regular);
+    ui::ClickLabel* mail = ui::linkLabel(this, QStringLiteral("Label6"), Sites::supportAddress(),
+                                         1170, 1620, bold, linkBlue);
+    indentPast(mail, mailCaption);
+    mail->setToolTip(QStringLiteral("Contact Tarnwick Software"));
+    connect(mail, &ui::ClickLabel::clicked, this, &AboutApp::Label6_Click);
+
+    QLabel* warning = ui::label(
+        this, QStringLiteral("Label15"),
+        QStringLiteral("Warning: this program is protected by copyright law. Copying or passing "
+                       "on the program, or any part of it, without the permission of Tarnwick "
+                       "Software is not allowed and may be prosecuted."),
+        600, 2100, regular);
+    warning->setWordWrap(true);
+    warning->resize(px(6600), warning->heightForWidth(px(6600)));
+
+    ui::ClickLabel* vote =
+        ui::linkLabel(this, QStringLiteral("Label10"),
+                      QStringLiteral("Note : If you liked Mensurio please vote for it at ") +
+                          Sites::downloadSiteName(),
+                      600, 2940, bold, linkBlue);
+    vote->setToolTip(QStringLiteral("Vote for Mensurio at ") + Sites::downloadSiteName());
+    connect(vote, &ui::ClickLabel::clicked, this, &AboutApp::Label10_Click);
+
+    ui::label(this, QStringLiteral("Label12"), product, 600, 3300, regular);
+    ui::label(this, QStringLiteral("Label5"), rights + QStringLiteral("\nAll rights reserved."),
+              600, 3540, regular);
+
+    // The band's outline lies past both sides and the bottom; only its top edge shows.
+    QFrame* band = ui::frame(this, QStringLiteral("Frame1"), twipRect(-450, 4350, 8505, 915), true);
+    auto button = [band](const char* name, const QString& caption, const QRect& rect) {
+        auto* result = new QPushButton(caption, band);
+        result->setObjectName(QLatin1String(name));
+        result->setFont(ui::tahoma(8.25));
+        result->setGeometry(rect);
+        result->setAccessibleName(caption);
+        return result;
+    };
+    back_ = button("MinimizeToTray2", QStringLiteral("Back To Main Window"),
+                   twipRect(6090, 300, 2025, 345));
+    QPushButton* licence = button("Command1", QStringLiteral("Mensurio License Agreement"),
+                                  twipRect(2430, 300, 3495, 345));
+    connect(back_, &QPushButton::clicked, this, &AboutApp::MinimizeToTray2_Click);
+    connect(licence, &QPushButton::clicked, this, &AboutApp::Command1_Click);
+    // The two buttons are the only controls that take the focus, the way back first.
+    setTabOrder(back_, licence);
+}
+
+void AboutApp::Form_Load()
+{
+    userName_->setText(context_.platform.loginName(144).value_or(QString()));
+    userName_->adjustSize();
+    const int room = px(donateLeft) - userName_->x() - px(120);
+    if (userName_->width() > room) {
+        // A name too long for the line keeps its text; the tool tip shows all of it.
+        userName_->resize(room, userName_->height());
+        userName_->setToolTip(userName_->text());
+    }
+}
+
+void AboutApp::MinimizeToTray2_Click()
+{
+    if (QWidget* mainWindow = context_.mainWindow) {
+        mainWindow->setEnabled(true);
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
+    hide();
+}
+
+void AboutApp::Command1_Click() { Launch::LicenseAgreement(context_); }
+
+void AboutApp::Image2_Click() { Launch::Donate(context_); }
+
+void AboutApp::Label10_Click() { Support::OpenWebPage(context_); }
+
+void AboutApp::Label6_Click() { Support::MailSupport(context_); }
+
+void AboutApp::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        ui::centreOnScreen(this);
+        back_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void AboutApp::closeEvent(QCloseEvent* event)
+{
+    // The frame's close box must not strand a disabled main window: it goes back the way
+    // the button does, and the window stays loaded for its next showing.
+    MinimizeToTray2_Click();
+    event->ignore();
+}
 
 } // namespace mensurio

@@ -1,12 +1,207 @@
 #include "about/formensurio.h"
 
+#include "shell/launch.h"
+#include "ui/widgets.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+
 namespace mensurio {
+
+using ui::px;
+using ui::twipRect;
+
+namespace {
+
+const QColor linkBlue(0, 0, 192);
+
+// A site link sits after its "Goto <site>:" caption. Its column leaves room for a short
+// site name; a longer one pushes the link right instead of running under the caption.
+void keepClearOf(QWidget* link, const QWidget* caption)
+{
+    const int clear = caption->geometry().right() + 1 + px(60);
+    if (link->x() < clear)
+        link->move(clear, link->y());
+}
+
+} // namespace
 
 ForMensurio::ForMensurio(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("ForMensurio"));
+    setWindowTitle(QStringLiteral("I Like Mensurio"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/feedback.ico")));
+    ui::makeFixedWindow(this, 7560, 4335);
+    buildLayout();
 }
 
+void ForMensurio::buildLayout()
+{
+    const QFont regular = ui::tahoma(8.25);
+    const QFont bold = ui::tahoma(8.25, true);
+    const QColor rule = palette().color(QPalette::Mid);
+
+    // The outer frame's edges lie outside the client area; only the inner outline shows.
+    QFrame* outer =
+        ui::frame(this, QStringLiteral("Frame1"), twipRect(-1500, -1770, 9795, 7005), false);
+    QFrame* box =
+        ui::frame(outer, QStringLiteral("Frame2"), twipRect(1740, 1890, 7065, 4005), true);
+
+    auto link = [&](const char* name, const QString& text, int left, int top,
+                    const QString& toolTip) {
+        ui::ClickLabel* result =
+            ui::linkLabel(box, QLatin1String(name), text, left, top, bold, linkBlue);
+        result->setToolTip(toolTip);
+        return result;
+    };
+    auto text = [&](const char* name, const QString& caption, int left, int top) {
+        return ui::label(box, QLatin1String(name), caption, left, top, regular);
+    };
+
+    ui::label(box, QStringLiteral("Label1"),
+              QStringLiteral("Glad to hear that you liked it. These are several things you can "
+                             "do: "),
+              210, 270, bold);
+    ui::ClickLabel* exit =
+        ui::pictureBox(box, QStringLiteral("Image4"), QStringLiteral("exit.ico"),
+                       twipRect(6630, 210, 240, 240), QStringLiteral("Exit Typelore"), true);
+    connect(exit, &ui::ClickLabel::clicked, this, &ForMensurio::Image4_Click);
+
+    // Write to the maker.
+    ui::pictureBox(box, QStringLiteral("Image29"), QStringLiteral("contact.ico"),
+                   twipRect(270, 690, 450, 450), QStringLiteral("Contact us"));
+    text("Label2",
+         QStringLiteral("* Contact us if you have any suggestions, opinions or notes about it on:"),
+         750, 690);
+    ui::ClickLabel* support = link("Label6", Sites::supportAddress(), 870, 900,
+                                   QStringLiteral("Contact Tarnwick Software"));
+    connect(support, &ui::ClickLabel::clicked, this, &ForMensurio::Label6_Click);
+    ui::line(box, QStringLiteral("Line1"), 270, 1260, 6630, 2, rule);
+
+    // Tell a friend.
+    ui::pictureBox(box, QStringLiteral("Image31"), QStringLiteral("friend.ico"),
+                   twipRect(240, 1440, 450, 450),
+                   QStringLiteral("Add a review at ") + Sites::downloadSiteName());
+    text("Label3", QStringLiteral("* Tell all your friends and relatives about Mensurio."), 750,
+         1440);
+    ui::ClickLabel* friendLink = link("Label4", QStringLiteral("Tell-a-friend"), 870, 1650,
+                                      QStringLiteral("Tell-a-friend about Mensurio"));
+    connect(friendLink, &ui::ClickLabel::clicked, this, &ForMensurio::Label4_Click);
+    // Never shown: it carries the friend's address from the input box to the mail launch,
+    // and keeps it while the window is hidden.
+    mail_ = new QLineEdit(box);
+    mail_->setObjectName(QStringLiteral("Mail"));
+    mail_->setGeometry(twipRect(4320, 1650, 2085, 285));
+    mail_->setFocusPolicy(Qt::NoFocus);
+    mail_->setAccessibleName(QStringLiteral("Friend's mail address"));
+    mail_->hide();
+    ui::line(box, QStringLiteral("Line2"), 270, 2040, 6630, 2, rule);
+
+    // Vote at the download sites.
+    ui::pictureBox(box, QStringLiteral("Image30"), QStringLiteral("review.ico"),
+                   twipRect(240, 2250, 450, 450), QStringLiteral("Tell-a-friend"));
+    text("Label5", QStringLiteral("* Vote fo Mensurio at the following websites:"), 750, 2310);
+
+    const QString goTo = QStringLiteral("Goto ");
+    QLabel* firstCaption = text("Label7", goTo + Sites::downloadSiteName() + u':', 900, 2640);
+    ui::ClickLabel* firstSite =
+        link("Label8", Sites::downloadSiteHost(), 1770, 2640, goTo + Sites::downloadSiteHost());
+    keepClearOf(firstSite, firstCaption);
+    connect(firstSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label8_Click);
+    ui::ClickLabel* firstNote =
+        ui::pictureBox(box, QStringLiteral("Image1"), QStringLiteral("note.ico"),
+                       twipRect(900, 2880, 210, 210), QStringLiteral("Note!"), true);
+    connect(firstNote, &ui::ClickLabel::clicked, this, &ForMensurio::Image1_Click);
+    text("Label9",
+         QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" link."), 1200,
+         2880);
+
+    QLabel* secondCaption = text("Label11", goTo + Sites::secondSiteName() + u':', 900, 3270);
+    ui::ClickLabel* secondSite =
+        link("Label12", Sites::secondSiteHost(), 2070, 3270, goTo + Sites::secondSiteHost());
+    keepClearOf(secondSite, secondCaption);
+    connect(secondSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label12_Click);
+    ui::ClickLabel* secondNote =
+        ui::pictureBox(box, QStringLiteral("Image2"), QStringLiteral("note.ico"),
+                       twipRect(900, 3510, 210, 210), QStringLiteral("Note!"), true);
+    connect(secondNote, &ui::ClickLabel::clicked, this, &ForMensurio::Image2_Click);
+    text("Label13",
+         QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" list."), 1200,
+         3510);
+}
+
+// Everything the window shows is fixed, and Mail starts empty: loading has nothing to do.
 void ForMensurio::Form_Load() {}
+
+void ForMensurio::Image4_Click()
+{
+    QWidget* mainWindow = context_.mainWindow;
+    if (mainWindow)
+        mainWindow->setEnabled(true);
+    hide();
+    if (mainWindow) {
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
+}
+
+void ForMensurio::Label6_Click() { Support::MailSupport(context_); }
+
+void ForMensurio::Label4_Click()
+{
+    const QString answer = context_.platform.inputBox(
+        this, QStringLiteral("Please insert your friend's full mail address:"),
+        QStringLiteral("Tell-a-friend"), QString());
+    // Cancel comes back empty and clears the last address too.
+    mail_->setText(answer);
+    // Whatever was typed goes on as typed, blanks and all: the mail program is the judge.
+    if (!answer.isEmpty())
+        Support::MailFriend(context_, mail_->text());
+}
+
+void ForMensurio::Label8_Click()
+{
+    WinFontFolder::ShellOpen(context_, Sites::downloadSiteHome(), QString(), QString());
+}
+
+void ForMensurio::Label12_Click()
+{
+    WinFontFolder::ShellOpen(context_, Sites::secondSiteHome(), QString(), QString());
+}
+
+void ForMensurio::Image1_Click()
+{
+    note(QStringLiteral("Free registration required to vote and add a review at ") +
+         Sites::downloadSiteHost());
+}
+
+void ForMensurio::Image2_Click()
+{
+    note(QStringLiteral("Free registration required to add a review at ") +
+         Sites::secondSiteHost() + QStringLiteral(" (No registration required to vote)"));
+}
+
+void ForMensurio::note(const QString& text)
+{
+    context_.platform.messageBox(this, text, applicationTitle(), MessageButtons::Ok,
+                                 MessageIcon::Information);
+}
+
+void ForMensurio::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        ui::centreOnScreen(this);
+    }
+}
+
+void ForMensurio::closeEvent(QCloseEvent* event)
+{
+    // The frame's close box must not strand a disabled main window: it leaves the way the
+    // exit picture does, and the window stays loaded with its Mail text.
+    Image4_Click();
+    event->ignore();
+}
 
 } // namespace mensurio

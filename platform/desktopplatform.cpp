@@ -28,8 +28,6 @@ QStringList DesktopPlatform::calculatorCandidates()
             QStringLiteral("xcalc")};
 }
 
-QString DesktopPlatform::calculatorName() { return QStringLiteral("Calc.exe"); }
-
 void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QString& file,
                                    const QString& parameters, const QString& folder, int show)
 {
@@ -43,7 +41,7 @@ void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QS
     QProcess process;
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
-    if (file == calculatorName()) {
+    if (file == calculatorProgram()) {
         // The calculator is found by its name, whatever the working folder.
         for (const QString& candidate : calculatorCandidates()) {
             const QString path = QStandardPaths::findExecutable(candidate);

@@ -30,8 +30,6 @@ public:
 
     // The desktop calculators tried, in order, for the calculator's program name.
     static QStringList calculatorCandidates();
-    // The program name the shell is asked to open for the system calculator.
-    static QString calculatorName();
 
 private:
     std::unique_ptr<QLockFile> lock_;

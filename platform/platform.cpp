@@ -6,6 +6,8 @@ namespace mensurio {
 
 QString applicationTitle() { return QStringLiteral("Mensurio"); }
 
+QString calculatorProgram() { return QStringLiteral("Calc.exe"); }
+
 QString programFile(Platform& platform, const QString& name)
 {
     // The separator is added whatever the folder ends with, as the program always did.

@@ -52,6 +52,9 @@ public:
 // The application title, used on every message box of the program.
 QString applicationTitle();
 
+// The program name the shell is asked to open for the system calculator.
+QString calculatorProgram();
+
 // A file in the program folder, joined with the platform's separator.
 QString programFile(Platform& platform, const QString& name);
 

@@ -1,7 +1,5 @@
 #include "shell/launch.h"
 
-#include "platform/desktopplatform.h"
-
 #include <QDir>
 #include <QFile>
 
@@ -54,7 +52,7 @@ void MailFriend(Context& context, const QString& address)
 namespace Launch {
 void Calculator(Context& context)
 {
-    WinFontFolder::ShellOpen(context, DesktopPlatform::calculatorName(), QString(), QString());
+    WinFontFolder::ShellOpen(context, calculatorProgram(), QString(), QString());
 }
 
 void LicenseAgreement(Context& context)
