@@ -6,13 +6,13 @@
 namespace mensurio {
 
 namespace Sites {
-QString downloadSiteName() { return QStringLiteral("Downloads Example"); }
-QString downloadSiteHost() { return QStringLiteral("downloads.example.com"); }
-QString downloadSiteHome() { return QStringLiteral("https://downloads.example.com/"); }
+QString downloadSiteName() { return QStringLiteral("Filez"); }
+QString downloadSiteHost() { return QStringLiteral("www.filez.example.com"); }
+QString downloadSiteHome() { return QStringLiteral("https://www.filez.example.com/"); }
 QString downloadPage() { return downloadSiteHome() + QStringLiteral("software/mensurio/"); }
-QString secondSiteName() { return QStringLiteral("Software Example"); }
-QString secondSiteHost() { return QStringLiteral("www.software.example.net"); }
-QString secondSiteHome() { return QStringLiteral("https://www.software.example.net/"); }
+QString secondSiteName() { return QStringLiteral("Softland"); }
+QString secondSiteHost() { return QStringLiteral("www.softland.example.net"); }
+QString secondSiteHome() { return QStringLiteral("https://www.softland.example.net/"); }
 QString supportAddress() { return QStringLiteral("support@example.com"); }
 } // namespace Sites
 

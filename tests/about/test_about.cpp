@@ -39,7 +39,7 @@ struct Harness {
     std::unique_ptr<MainForm> mainForm = std::make_unique<MainForm>(platform);
 };
 
-const QString webPage = QStringLiteral("https://downloads.example.com/software/mensurio/");
+const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
 
 } // namespace
 
@@ -207,18 +207,18 @@ void TestAbout::launches_data()
         QTest::newRow(tag) << QString(window) << QString(control) << QString(outcome);
     };
     row("About vote link", "AboutApp", "Label10",
-        "address: https://downloads.example.com/software/mensurio/");
+        "address: https://www.filez.example.com/software/mensurio/");
     row("About support link", "AboutApp", "Label6", "address: mailto:support@example.com");
     row("About licence button", "AboutApp", "Command1", "open: <program>/License Agreement.rtf");
     row("About donate picture", "AboutApp", "Image2", "open: <program>/Donate with PayPal.exe");
     row("feedback support link", "ForMensurio", "Label6", "address: mailto:support@example.com");
-    row("feedback first site", "ForMensurio", "Label8", "open: https://downloads.example.com/");
+    row("feedback first site", "ForMensurio", "Label8", "open: https://www.filez.example.com/");
     row("feedback second site", "ForMensurio", "Label12",
-        "open: https://www.software.example.net/");
+        "open: https://www.softland.example.net/");
     row("feedback first note", "ForMensurio", "Image1",
-        "note: Free registration required to vote and add a review at downloads.example.com");
+        "note: Free registration required to vote and add a review at www.filez.example.com");
     row("feedback second note", "ForMensurio", "Image2",
-        "note: Free registration required to add a review at www.software.example.net (No "
+        "note: Free registration required to add a review at www.softland.example.net (No "
         "registration required to vote)");
 }
 

@@ -139,7 +139,7 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
         << "mailto:Ada \"the Countess\" O'Neil <ada@example.org>; $(touch x) `touch x` && touch x"
         << true;
     QTest::newRow("web page with query, glob and newline")
-        << "https://downloads.example.com/a b?q=*&r=1\ntouch x" << true;
+        << "https://www.filez.example.com/a b?q=*&r=1\ntouch x" << true;
     QTest::newRow("file that looks like the calculator") << "/opt/Calc.exe" << false;
 }
 

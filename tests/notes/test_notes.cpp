@@ -35,7 +35,7 @@ const QByteArray expectedExport =
     "\r\n"
     "***************************************************************\r\n"
     "\r\n"
-    "If you liked Mensurio please vote for it at downloads.example.com\r\n"
+    "If you liked Mensurio please vote for it at www.filez.example.com\r\n"
     "\r\n";
 
 const QString sixSymbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");

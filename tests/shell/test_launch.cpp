@@ -118,7 +118,7 @@ void TestLaunch::commandsHandTheirTargetToTheShell_data()
     QTest::addColumn<QString>("file"); // a leading "/" is a file in the program folder
     QTest::addColumn<bool>("inRoot");  // working folder: the root folder, or none
 
-    const QString webPage = QStringLiteral("https://downloads.example.com/software/mensurio/");
+    const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
     const QString supportMail = QStringLiteral("mailto:support@example.com");
 
     QTest::newRow("Calc menu item") << "Calc" << true << "Open"

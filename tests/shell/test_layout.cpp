@@ -148,6 +148,30 @@ void TestLayout::geometry_data()
     for (const auto& icon : icons)
         main(icon.icon, twips(icon.left, 840 + 210 * icon.row, 240, 240));
 
+    auto about = [](const char* control, QRect rect) {
+        QTest::addRow("AboutApp %s", control) << "AboutApp" << control << rect;
+    };
+    about("Frame1", twips(-450, 4350, 8505, 915));
+    about("MinimizeToTray2", twips(6090, 300, 2025, 345));
+    about("Command1", twips(2430, 300, 3495, 345));
+    about("Image2", twips(5700, 480, 1815, 645));
+    about("Image1", twips(420, 360, 1125, 915));
+    about("Shape1", twips(300, 210, 7365, 3945));
+    auto feedback = [](const char* control, QRect rect) {
+        QTest::addRow("ForMensurio %s", control) << "ForMensurio" << control << rect;
+    };
+    feedback("Frame1", twips(-1500, -1770, 9795, 7005));
+    feedback("Frame2", twips(1740, 1890, 7065, 4005));
+    feedback("Image4", twips(6630, 210, 240, 240));
+    feedback("Image29", twips(270, 690, 450, 450));
+    feedback("Image31", twips(240, 1440, 450, 450));
+    feedback("Image30", twips(240, 2250, 450, 450));
+    feedback("Mail", twips(4320, 1650, 2085, 285));
+    feedback("Image1", twips(900, 2880, 210, 210));
+    feedback("Image2", twips(900, 3510, 210, 210));
+    feedback("Line1", QRect(tw(270), tw(1260), tw(6630) - tw(270) + 1, 2));
+    feedback("Line2", QRect(tw(270), tw(2040), tw(6630) - tw(270) + 1, 2));
+
     for (const PairRow& row : pairRows) {
         auto pair = [&row](const char* control, QRect rect) {
             QTest::addRow("%s %s", row.window, control) << row.window << control << rect;
@@ -206,6 +230,31 @@ void TestLayout::autoSizedLabels_data()
     row("MainForm", "Label28", 1140, 1260, "Celsius <> Kelvin");
     row("MainForm", "Label13", 1140, 1680, "Inch <> Centimetre");
     row("MainForm", "Label29", 1110, 1470, "Gallon <> Litre");
+    row("AboutApp", "Label3", 1500, 540, "Mensurio 1.2");
+    row("AboutApp", "Label2", 1500, 960, "Registered to:");
+    row("AboutApp", "Label8", 600, 1380, "Contact:");
+    row("AboutApp", "Label9", 600, 1620, "E-Mail :");
+    row("AboutApp", "Label6", 1170, 1620, "support@example.com");
+    row("AboutApp", "Label10", 600, 2940,
+        "Note : If you liked Mensurio please vote for it at Filez");
+    row("AboutApp", "Label12", 600, 3300, "Mensurio 1.2");
+    row("ForMensurio", "Label1", 210, 270,
+        "Glad to hear that you liked it. These are several things you can do: ");
+    row("ForMensurio", "Label2", 750, 690,
+        "* Contact us if you have any suggestions, opinions or notes about it on:");
+    row("ForMensurio", "Label6", 870, 900, "support@example.com");
+    row("ForMensurio", "Label3", 750, 1440,
+        "* Tell all your friends and relatives about Mensurio.");
+    row("ForMensurio", "Label4", 870, 1650, "Tell-a-friend");
+    row("ForMensurio", "Label5", 750, 2310, "* Vote fo Mensurio at the following websites:");
+    row("ForMensurio", "Label7", 900, 2640, "Goto Filez:");
+    row("ForMensurio", "Label8", 1770, 2640, "www.filez.example.com");
+    row("ForMensurio", "Label9", 1200, 2880,
+        "Search for Mensurio, Open its page and click on \"Rate it!\" link.");
+    row("ForMensurio", "Label11", 900, 3270, "Goto Softland:");
+    row("ForMensurio", "Label12", 2070, 3270, "www.softland.example.net");
+    row("ForMensurio", "Label13", 1200, 3510,
+        "Search for Mensurio, Open its page and click on \"Rate it!\" list.");
     row("Area2", "Label21", 900, 360, "Area :");
     row("Area2", "Label22", 1170, 810, "Square inch <> Square cm");
     row("Area2", "Label1", 240, 1800, "Square inch");

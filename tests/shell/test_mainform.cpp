@@ -286,7 +286,7 @@ void TestMainForm::shortcutsPassThroughFocusedText1_data()
     QTest::addColumn<QString>("effect");
 
     QTest::newRow("Ctrl+W web page")
-        << QKeySequence("Ctrl+W") << "shell https://downloads.example.com/software/mensurio/";
+        << QKeySequence("Ctrl+W") << "shell https://www.filez.example.com/software/mensurio/";
     QTest::newRow("Ctrl+T support mail")
         << QKeySequence("Ctrl+T") << "shell mailto:support@example.com";
     QTest::newRow("F2 calculator") << QKeySequence("F2") << "shell Calc.exe";
