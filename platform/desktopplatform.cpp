@@ -14,7 +14,7 @@
 
 namespace mensurio {
 
-DesktopPlatform::DesktopPlatform() = default;
+DesktopPlatform::DesktopPlatform(QString lockFolder) : lockFolder_(std::move(lockFolder)) {}
 DesktopPlatform::~DesktopPlatform() = default;
 
 QStringList DesktopPlatform::calculatorCandidates()
@@ -82,7 +82,9 @@ QString DesktopPlatform::rootFolder() { return QDir::homePath(); }
 
 bool DesktopPlatform::previousInstance()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder = lockFolder_;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     lock_ = std::make_unique<QLockFile>(folder + QStringLiteral("/mensurio.lock"));
@@ -90,7 +92,11 @@ bool DesktopPlatform::previousInstance()
     // the user out. Age alone must never make a lock stale: a copy left running for
     // hours still holds it. No waiting: the answer is needed at once.
     lock_->setStaleLockTime(0);
-    return !lock_->tryLock(0);
+    if (lock_->tryLock(0))
+        return false;
+    // Only a lock held by a live copy means another copy runs. A folder where no lock
+    // can be made must not keep the program from starting at all.
+    return lock_->error() == QLockFile::LockFailedError;
 }
 
 MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,

@@ -13,7 +13,8 @@ namespace mensurio {
 // QMessageBox and QInputDialog for the dialogs.
 class DesktopPlatform final : public Platform {
 public:
-    DesktopPlatform();
+    // The lock lives in lockFolder, or by default in the user's runtime folder.
+    explicit DesktopPlatform(QString lockFolder = {});
     ~DesktopPlatform() override;
 
     void shellExecute(QWidget* owner, const QString& verb, const QString& file,
@@ -32,6 +33,7 @@ public:
     static QStringList calculatorCandidates();
 
 private:
+    QString lockFolder_;
     std::unique_ptr<QLockFile> lock_;
 };
 

@@ -711,15 +711,17 @@ def draw_temperature(k):
 
 def draw_volume(k):
     c = Canvas(48, 48, k)
-    left, right = 8, 40
+    # Kept to the left of its square: the category heading starts where the picture's
+    # box ends, and a cylinder filling the box would touch its first letter.
+    left, right = 2, 34
     body = union(c.rect(left, 10, right, 40), c.ellipse(left, 34, right, 46))
     lid = c.ellipse(left, 4, right, 16)
     inner = c.shape(union(body, lid), BLUE, BLUE_INK)
-    c.paint(intersect(inner, c.rect(12, 0, 17, 48)), BLUE_HI)
-    c.paint(intersect(inner, c.rect(17, 0, 19, 48)), (90, 146, 226))
-    c.paint(intersect(inner, c.rect(33, 0, 40, 48)), BLUE_LO)
+    c.paint(intersect(inner, c.rect(6, 0, 11, 48)), BLUE_HI)
+    c.paint(intersect(inner, c.rect(11, 0, 13, 48)), (90, 146, 226))
+    c.paint(intersect(inner, c.rect(27, 0, 34, 48)), BLUE_LO)
     c.shape(lid, (156, 196, 246), BLUE_INK)
-    c.paint(intersect(c.shrink(lid, 1), c.ellipse(13, 6, 35, 13)),
+    c.paint(intersect(c.shrink(lid, 1), c.ellipse(7, 6, 29, 13)),
             (196, 222, 252))
     return c.result()
 

@@ -1,6 +1,6 @@
 # Debian packages Mensurio needs to build, run and test; sourced by the other scripts.
 MENSURIO_PACKAGES=(
-  cmake ninja-build g++ qt6-base-dev      # the build
+  cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
   fonts-wine                              # Tahoma, where the desktop has none
   xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
 )

@@ -14,11 +14,18 @@ if [ -n "${DISPLAY:-}" ]; then
   exec "$build/mensurio"
 fi
 
-trap stop_xvfb EXIT
+runtime=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$runtime"' EXIT
 start_xvfb
-"$build/mensurio" &
+# A private runtime folder: a copy already running on the user's desktop must not make
+# this one end as a second copy.
+XDG_RUNTIME_DIR="$runtime" "$build/mensurio" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' | head -n1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' | head -n1) || true
+if [ -z "$window" ]; then
+  echo "Mensurio did not show its main window on the private X server." >&2
+  exit 1
+fi
 sleep 0.5 # let the first paint finish
 shot="$build/mensurio-main-window.png"
 /usr/bin/import -window "$window" "$shot"

@@ -1,9 +1,436 @@
+// The real executable on a private X server, driven by real X input: what only a desktop
+// shows, such as one running copy per user, windows that map, keyboard focus and shortcuts.
+#include "xclient.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPoint>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
-// Filled in by the suite's author.
-class Placeholder_e2e : public QObject {
-    Q_OBJECT
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString mainTitle = QStringLiteral("Mensurio - Version 1.2");
+
+// Long enough for a sanitizer build on a busy machine; a window that maps sooner ends the
+// wait at once.
+constexpr int mapTimeoutMs = 20000;
+
+// The main window's client area starts below its menu bar, whose height depends on the font.
+constexpr int clientHeight = 369;
+constexpr int twipsPerPixel = 15;
+// The link label "Pound <> Kilogram" at 1140,840 in frame One at 180,1200, 195 twips high.
+const QPoint poundLinkTwips(180 + 1140, 1200 + 840);
+constexpr int linkHeightTwips = 195;
+
+// xdotool matches titles with POSIX extended expressions.
+QString exactTitle(const QString& title)
+{
+    QString pattern = QStringLiteral("^");
+    for (QChar c : title) {
+        if (QStringLiteral("\\^$.|?*+()[]{}").contains(c))
+            pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    return pattern + QLatin1Char('$');
+}
+
+struct Run {
+    int exitCode = -1;
+    QStringList lines;
 };
 
-QTEST_MAIN(Placeholder_e2e)
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
+    void shortcutHandsAddressToShell_data();
+    void shortcutHandsAddressToShell();
+    void shortcutShowsWindow_data();
+    void shortcutShowsWindow();
+    void pairWindowConvertsTypedDigits_data();
+    void pairWindowConvertsTypedDigits();
+    void windowManagerCloseEndsProgram();
+
+private:
+    QProcess* startCopy();
+    Run xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
+    QString waitForMainWindow(const QProcess* copy) const;
+    QStringList visibleWindows(const QProcess* copy) const;
+    QString waitForNewWindow(const QProcess* copy, const QStringList& known) const;
+    QString windowTitle(const QString& window) const;
+    bool clickAtTwips(const QString& mainWindow, QPoint twips) const;
+    QString recordedShellArguments() const;
+
+    QProcess xvfb_;
+    QByteArray display_;
+    std::unique_ptr<e2e::XClient> x_;
+    std::unique_ptr<QTemporaryDir> session_;
+    std::vector<std::unique_ptr<QProcess>> copies_;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    QVERIFY2(QFileInfo(QStringLiteral(MENSURIO_EXE)).isExecutable(), MENSURIO_EXE);
+
+    // Xvfb picks a free display itself and writes its number to our pipe, so parallel runs
+    // never race for one.
+    xvfb_.setStandardErrorFile(QProcess::nullDevice());
+    xvfb_.start(QStringLiteral("Xvfb"),
+                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                 QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                 QStringLiteral("tcp")});
+    QVERIFY2(xvfb_.waitForStarted(), "Xvfb could not be started");
+    const QDeadlineTimer deadline(10000);
+    while (!xvfb_.canReadLine() && xvfb_.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    QVERIFY2(xvfb_.canReadLine(), "Xvfb named no display");
+    display_ = ':' + xvfb_.readLine().trimmed();
+
+    x_ = std::make_unique<e2e::XClient>(display_);
+    QVERIFY(x_->isOpen());
+}
+
+void TestEndToEnd::cleanupTestCase()
+{
+    x_.reset();
+    xvfb_.terminate();
+    if (!xvfb_.waitForFinished(5000)) {
+        xvfb_.kill();
+        xvfb_.waitForFinished();
+    }
+}
+
+void TestEndToEnd::init()
+{
+    // One home, runtime folder and shell stand-in per case, shared by every copy it starts.
+    session_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(session_->isValid());
+    const QFileDevice::Permissions ownerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    for (const char* folder : {"home", "runtime", "bin"}) {
+        const QString path = session_->filePath(QLatin1String(folder));
+        QVERIFY(QDir().mkdir(path));
+        QVERIFY(QFile::setPermissions(path, ownerOnly));
+    }
+
+    // Records what the program hands to the shell, one argument a line, and opens nothing:
+    // no browser or mailer may start from a test.
+    QFile opener(session_->filePath(QStringLiteral("bin/xdg-open")));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" +
+                 QFile::encodeName(session_->filePath(QStringLiteral("opened.txt"))) + "'\n");
+    opener.close();
+    QVERIFY(opener.setPermissions(ownerOnly));
+
+    // Keep the pointer off every window, so no hover or tool tip maps anything on its own.
+    // (No --sync: it would wait for ever for a pointer that is already there.)
+    QCOMPARE(
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}).exitCode,
+        0);
+}
+
+void TestEndToEnd::cleanup()
+{
+    for (const std::unique_ptr<QProcess>& copy : copies_) {
+        if (copy->state() != QProcess::NotRunning) {
+            copy->kill();
+            copy->waitForFinished();
+        }
+    }
+    copies_.clear();
+    session_.reset();
+}
+
+QProcess* TestEndToEnd::startCopy()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Nothing of the desktop this test runs on may leak in: no other display, session bus,
+    // session manager or settings folder.
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XAUTHORITY", "SESSION_MANAGER",
+                             "DBUS_SESSION_BUS_ADDRESS", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
+                             "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
+    environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                       session_->filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("PATH"), session_->filePath(QStringLiteral("bin")) +
+                                                   QLatin1Char(':') +
+                                                   environment.value(QStringLiteral("PATH")));
+
+    auto copy = std::make_unique<QProcess>();
+    copy->setProcessEnvironment(environment);
+    copy->setWorkingDirectory(session_->filePath(QStringLiteral("home")));
+    // A sanitizer's report must reach the test log.
+    copy->setProcessChannelMode(QProcess::ForwardedChannels);
+    copy->start(QStringLiteral(MENSURIO_EXE), QStringList());
+    if (!copy->waitForStarted())
+        return nullptr;
+    copies_.push_back(std::move(copy));
+    return copies_.back().get();
+}
+
+Run TestEndToEnd::xdotool(const QStringList& arguments, int timeoutMs) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("xdotool"), arguments);
+    // "search --sync" waits for ever; a window that never maps shows as no answer.
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Run run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.lines = QString::fromLocal8Bit(process.readAllStandardOutput())
+                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run;
+}
+
+QString TestEndToEnd::waitForMainWindow(const QProcess* copy) const
+{
+    const Run run = xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                             QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                             QString::number(copy->processId()), QStringLiteral("--name"),
+                             exactTitle(mainTitle)},
+                            mapTimeoutMs);
+    return run.lines.value(0);
+}
+
+QStringList TestEndToEnd::visibleWindows(const QProcess* copy) const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                    QStringLiteral("--pid"), QString::number(copy->processId())})
+        .lines;
+}
+
+// The first window of this copy that maps besides the known ones, whatever its title, so a
+// wrong title shows up as itself rather than as a long wait.
+QString TestEndToEnd::waitForNewWindow(const QProcess* copy, const QStringList& known) const
+{
+    const QDeadlineTimer deadline(mapTimeoutMs);
+    do {
+        for (const QString& window : visibleWindows(copy)) {
+            if (!known.contains(window))
+                return window;
+        }
+        QTest::qWait(50);
+    } while (!deadline.hasExpired());
+    return {};
+}
+
+QString TestEndToEnd::windowTitle(const QString& window) const
+{
+    return xdotool({QStringLiteral("getwindowname"), window}).lines.value(0);
+}
+
+// A real pointer click on the main window's client area, at a position given in twips.
+bool TestEndToEnd::clickAtTwips(const QString& mainWindow, QPoint twips) const
+{
+    const Run geometry =
+        xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), mainWindow});
+    int height = -1;
+    for (const QString& line : geometry.lines) {
+        if (line.startsWith(QLatin1String("HEIGHT=")))
+            height = line.mid(7).toInt();
+    }
+    if (height <= clientHeight)
+        return false;
+    const int menuBar = height - clientHeight;
+    const QPoint pixel(twips.x() / twipsPerPixel + 4,
+                       menuBar + (twips.y() + linkHeightTwips / 2) / twipsPerPixel);
+    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                    QStringLiteral("--window"), mainWindow, QString::number(pixel.x()),
+                    QString::number(pixel.y()), QStringLiteral("click"), QStringLiteral("1")})
+               .exitCode == 0;
+}
+
+QString TestEndToEnd::recordedShellArguments() const
+{
+    QFile file(session_->filePath(QStringLiteral("opened.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
+{
+    QProcess* first = startCopy();
+    QVERIFY(first);
+    const QString firstWindow = waitForMainWindow(first);
+    QVERIFY2(!firstWindow.isEmpty(), "the first copy's main window never mapped");
+
+    // The second copy would be gone before any look could find its window, so count every
+    // window that the server maps while it lives.
+    x_->watchMaps();
+    QProcess* second = startCopy();
+    QVERIFY(second);
+    QVERIFY2(second->waitForFinished(2000), "the second copy still runs after 2 s");
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(x_->mapsSinceWatch(), 0);
+
+    QCOMPARE(first->state(), QProcess::Running);
+    QCOMPARE(visibleWindows(first), QStringList{firstWindow});
+
+    // A killed copy cannot release its lock; the next start must take it over.
+    first->kill();
+    QVERIFY(first->waitForFinished());
+    QProcess* third = startCopy();
+    QVERIFY(third);
+    QVERIFY2(!waitForMainWindow(third).isEmpty(), "the lock of the killed copy was not taken over");
+}
+
+void TestEndToEnd::shortcutHandsAddressToShell_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("argument");
+
+    QTest::newRow("Ctrl+W web page")
+        << "ctrl+w" << QStringLiteral("https://www.filez.example.com/software/mensurio/");
+    QTest::newRow("Ctrl+T support mail")
+        << "ctrl+t" << QStringLiteral("mailto:support@example.com");
+    // A path with a blank must still arrive as one argument.
+    QTest::newRow("Ctrl+L licence document")
+        << "ctrl+l"
+        << QFileInfo(QStringLiteral(MENSURIO_EXE)).absolutePath() +
+               QStringLiteral("/License Agreement.rtf");
+}
+
+void TestEndToEnd::shortcutHandsAddressToShell()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, argument);
+
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    const QString mainWindow = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    // The hidden read-only field holds the focus now; the shortcut must get past it.
+    QCOMPARE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow,
+                      QStringLiteral("key"), keys})
+                 .exitCode,
+             0);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedShellArguments(), argument + QLatin1Char('\n'), 10000);
+}
+
+void TestEndToEnd::shortcutShowsWindow_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("F1 symbols") << "F1" << QStringLiteral("Important Symbols - Not For Mensurio");
+    // Ctrl+A is also a text field's "select all"; the focused field must not keep it.
+    QTest::newRow("Ctrl+A about") << "ctrl+a" << QStringLiteral("About Mensurio");
+}
+
+void TestEndToEnd::shortcutShowsWindow()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, title);
+
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    const QString mainWindow = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    QCOMPARE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow,
+                      QStringLiteral("key"), keys})
+                 .exitCode,
+             0);
+    const QString shown = waitForNewWindow(copy, {mainWindow});
+    QVERIFY2(!shown.isEmpty(), "no window mapped");
+    QCOMPARE(windowTitle(shown), title);
+}
+
+void TestEndToEnd::pairWindowConvertsTypedDigits_data()
+{
+    QTest::addColumn<QPoint>("linkTwips");
+    QTest::addColumn<QString>("menuKeys");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("converted");
+
+    // The program's pound is the short 0.4536 kg: 12 x 0.4536; 12 x 2.54 for the inch.
+    QTest::newRow("link label Pound <> Kilogram")
+        << poundLinkTwips << QString() << QStringLiteral("Conversion part of Weight")
+        << QStringLiteral("5.4432");
+    // Alt+C opens "Conversions Parts", L its "Lenght" submenu; Up wraps to its last pair.
+    QTest::newRow("menu Inch <> Centimetre")
+        << QPoint() << QStringLiteral("alt+c l Up Return")
+        << QStringLiteral("Conversion part of Length") << QStringLiteral("30.48");
+}
+
+void TestEndToEnd::pairWindowConvertsTypedDigits()
+{
+    QFETCH(QPoint, linkTwips);
+    QFETCH(QString, menuKeys);
+    QFETCH(QString, title);
+    QFETCH(QString, converted);
+
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    const QString mainWindow = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    if (menuKeys.isEmpty()) {
+        QVERIFY(clickAtTwips(mainWindow, linkTwips));
+    } else {
+        QStringList arguments{QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow,
+                              QStringLiteral("key")};
+        arguments += menuKeys.split(QLatin1Char(' '));
+        QCOMPARE(xdotool(arguments).exitCode, 0);
+    }
+    const QString pairWindow = waitForNewWindow(copy, {mainWindow});
+    QVERIFY2(!pairWindow.isEmpty(), "no pair window mapped");
+    QCOMPARE(windowTitle(pairWindow), title);
+
+    // Type into the editable field, which has the focus, then select the converted value in
+    // the locked one: on X a keyboard selection becomes the PRIMARY selection, the one way to
+    // read a field's text from outside (the fields refuse the clipboard keys).
+    QCOMPARE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), pairWindow,
+                      QStringLiteral("type"), QStringLiteral("12")})
+                 .exitCode,
+             0);
+    QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Home"),
+                      QStringLiteral("shift+End")})
+                 .exitCode,
+             0);
+    QTRY_COMPARE_WITH_TIMEOUT(x_->primarySelection(2000).value_or(QString()), converted, 10000);
+    QCOMPARE(copy->state(), QProcess::Running);
+}
+
+void TestEndToEnd::windowManagerCloseEndsProgram()
+{
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    const QString mainWindow = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    QVERIFY(clickAtTwips(mainWindow, poundLinkTwips));
+    QVERIFY2(!waitForNewWindow(copy, {mainWindow}).isEmpty(), "no pair window mapped");
+
+    // There is no window manager on this server, so send its close request ourselves.
+    QVERIFY(x_->sendDeleteWindow(mainWindow.toULong()));
+    QVERIFY2(copy->waitForFinished(mapTimeoutMs), "the program did not end");
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
 #include "test_e2e.moc"

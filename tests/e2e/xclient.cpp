@@ -1,0 +1,124 @@
+#include "xclient.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace e2e {
+
+namespace {
+
+Display* asDisplay(void* display) { return static_cast<Display*>(display); }
+
+// A window that went away between the test's look and its request must fail that one
+// request, not end the test process as Xlib's default handler would.
+int lastErrorCode = 0;
+int recordError(Display*, XErrorEvent* error)
+{
+    lastErrorCode = error->error_code;
+    return 0;
+}
+
+} // namespace
+
+XClient::XClient(const QByteArray& displayName)
+{
+    XSetErrorHandler(recordError);
+    Display* display = XOpenDisplay(displayName.constData());
+    if (!display)
+        return;
+    display_ = display;
+    root_ = DefaultRootWindow(display);
+}
+
+XClient::~XClient()
+{
+    if (display_)
+        XCloseDisplay(asDisplay(display_));
+}
+
+void XClient::watchMaps()
+{
+    Display* display = asDisplay(display_);
+    XSelectInput(display, root_, SubstructureNotifyMask);
+    XSync(display, True); // drop what came before
+    maps_ = 0;
+}
+
+int XClient::mapsSinceWatch()
+{
+    Display* display = asDisplay(display_);
+    XSync(display, False);
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && event.xmap.event == root_)
+            ++maps_;
+    }
+    return maps_;
+}
+
+bool XClient::sendDeleteWindow(unsigned long window)
+{
+    Display* display = asDisplay(display_);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    lastErrorCode = 0;
+    // An empty event mask delivers the message to the client that created the window.
+    const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    return sent != 0 && lastErrorCode == 0;
+}
+
+std::optional<QString> XClient::primarySelection(int timeoutMs)
+{
+    Display* display = asDisplay(display_);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const Atom target = XInternAtom(display, "MENSURIO_E2E_PASTE", False);
+    const Window requestor = XCreateSimpleWindow(display, root_, 0, 0, 1, 1, 0, 0, 0);
+    XConvertSelection(display, XA_PRIMARY, utf8, target, requestor, CurrentTime);
+    XFlush(display);
+
+    std::optional<QString> text;
+    bool answered = false;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!answered && !deadline.hasExpired()) {
+        if (XPending(display) == 0) {
+            QThread::msleep(10);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && event.xmap.event == root_)
+            ++maps_;
+        if (event.type != SelectionNotify || event.xselection.requestor != requestor)
+            continue;
+        answered = true;
+        if (event.xselection.property == None)
+            break; // no owner, or the owner cannot give text
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, requestor, target, 0, 65536, True, AnyPropertyType, &type,
+                               &format, &count, &remaining, &data) == Success &&
+            format == 8 && data)
+            text = QString::fromUtf8(reinterpret_cast<const char*>(data),
+                                     static_cast<qsizetype>(count));
+        if (data)
+            XFree(data);
+    }
+    XDestroyWindow(display, requestor);
+    XSync(display, False);
+    return text;
+}
+
+} // namespace e2e

@@ -1,0 +1,123 @@
+#include "platform/desktopplatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace mensurio;
+
+// The parts of the desktop platform that need no X server and start no program.
+class TestDesktopPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void oneCopyAtATime();
+    void lockLeftByDeadCopyIsTakenOver();
+    void unusableRuntimeFolderStillStarts();
+    void loginNameFitsTheBuffer_data();
+    void loginNameFitsTheBuffer();
+    void foldersOfTheDesktop();
+
+private:
+    std::unique_ptr<QTemporaryDir> runtime_;
+    QByteArray savedRuntime_;
+};
+
+void TestDesktopPlatform::init()
+{
+    runtime_ = std::make_unique<QTemporaryDir>();
+    QFile::setPermissions(runtime_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime_->path().toLocal8Bit());
+}
+
+void TestDesktopPlatform::cleanup() { qputenv("XDG_RUNTIME_DIR", savedRuntime_); }
+
+void TestDesktopPlatform::oneCopyAtATime()
+{
+    auto first = std::make_unique<DesktopPlatform>();
+    QVERIFY(!first->previousInstance());
+    QVERIFY(QFile::exists(runtime_->filePath("mensurio.lock")));
+    DesktopPlatform second;
+    QVERIFY(second.previousInstance());
+    first.reset(); // the first copy ends and releases its lock
+    DesktopPlatform third;
+    QVERIFY(!third.previousInstance());
+}
+
+void TestDesktopPlatform::lockLeftByDeadCopyIsTakenOver()
+{
+    // A copy killed with SIGKILL leaves its lock file behind; its process is gone.
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    QVERIFY(child > 0);
+    QTRY_VERIFY(::kill(child, 0) != 0 || waitpid(child, nullptr, WNOHANG) == child);
+    QFile lock(runtime_->filePath("mensurio.lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(child) + "\nmensurio\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
+    lock.close();
+
+    DesktopPlatform platform;
+    QVERIFY(!platform.previousInstance());
+}
+
+void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
+{
+    // A regular file where the runtime folder should be: no lock can be made at all.
+    const QString blocker = runtime_->filePath("not-a-folder");
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    DesktopPlatform platform(blocker + "/run");
+    QVERIFY(!platform.previousInstance());
+}
+
+void TestDesktopPlatform::loginNameFitsTheBuffer_data()
+{
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<bool>("fits");
+    // The buffer holds the name and its terminating NUL.
+    QTest::newRow("room to spare") << 10 << true;
+    QTest::newRow("exactly name and NUL") << 1 << true;
+    QTest::newRow("no room for the NUL") << 0 << false;
+}
+
+void TestDesktopPlatform::loginNameFitsTheBuffer()
+{
+    QFETCH(int, extra);
+    QFETCH(bool, fits);
+    // The system's own answer, asked another way.
+    QProcess id;
+    id.start(QStringLiteral("id"), {QStringLiteral("-un")});
+    QVERIFY(id.waitForFinished());
+    const QString expected = QString::fromLocal8Bit(id.readAllStandardOutput()).trimmed();
+    DesktopPlatform platform;
+    const std::optional<QString> name = platform.loginName(144);
+    QVERIFY(name);
+    QCOMPARE(*name, expected);
+    const int size = static_cast<int>(name->toLocal8Bit().size()) + extra;
+    QCOMPARE(platform.loginName(size).has_value(), fits);
+}
+
+void TestDesktopPlatform::foldersOfTheDesktop()
+{
+    DesktopPlatform platform;
+    QCOMPARE(platform.rootFolder(), QDir::homePath());
+    QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
+    QVERIFY(!platform.programFolder().endsWith('/'));
+}
+
+QTEST_GUILESS_MAIN(TestDesktopPlatform)
+#include "test_desktopplatform.moc"

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Screenshots of the main window and of one pair window per category, taken on a private X
+# server, to check the layout by eye. Builds nothing: give the build folder to use
+# (default: build/ at the top of the work tree). The PNGs go to <build>/screenshots/.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$top/tools/packages.sh"
+
+build=$(cd "${1:-$top/build}" && pwd)
+program="$build/mensurio"
+if [ ! -x "$program" ]; then
+  echo "No program at $program: build it first." >&2
+  exit 1
+fi
+shots="$build/screenshots"
+mkdir -p "$shots"
+
+# A private home and runtime folder: a copy of Mensurio that the user has open must not
+# make this one end as a second copy.
+session=$(mktemp -d)
+mkdir -m 700 "$session/home" "$session/runtime"
+app=""
+finish() {
+  if [ -n "$app" ]; then
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  stop_xvfb
+  rm -rf "$session"
+}
+trap finish EXIT
+start_xvfb
+xdotool mousemove 0 0 # no hover look on any control
+
+HOME="$session/home" XDG_RUNTIME_DIR="$session/runtime" QT_QPA_PLATFORM=xcb "$program" &
+app=$!
+
+# Prints the id of the visible window with exactly this title, once it has mapped.
+wait_window() {
+  local pattern=${1//./\\.}
+  local window
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$pattern\$" | head -n1 || true)
+  if [ -z "$window" ]; then
+    echo "No window \"$1\" mapped." >&2
+    exit 1
+  fi
+  echo "$window"
+}
+
+shoot() {
+  sleep 0.5 # let the first paint finish
+  /usr/bin/import -window "$1" "$2"
+  echo "$2"
+}
+
+main=$(wait_window "Mensurio - Version 1.2")
+shoot "$main" "$shots/MainForm.png"
+
+# Each pair through the menu, by keyboard: Alt+C opens "Conversions Parts", a letter its
+# submenu ("Temperature" has none: Up wraps to it, Right opens it), the first pair is
+# selected, Up wraps to the last. Every pair window maps on top of the ones before it.
+pairs=(
+  "Weight1|Conversion part of Weight|alt+c w Return"
+  "Length5|Conversion part of Length|alt+c l Up Return"
+  "Area2|Conversion part of Area|alt+c a Down Return"
+  "Temp1|Conversion part of Temperature|alt+c Up Right Return"
+  "Volume4|Conversion part of Volume|alt+c v Up Return"
+)
+for entry in "${pairs[@]}"; do
+  IFS='|' read -r name title keys <<<"$entry"
+  # shellcheck disable=SC2086 # the keys are separate words on purpose
+  xdotool windowfocus --sync "$main" key $keys
+  shoot "$(wait_window "$title")" "$shots/$name.png"
+done
