@@ -72,3 +72,14 @@ for entry in "${pairs[@]}"; do
   xdotool windowfocus --sync "$main" key $keys
   shoot "$(wait_window "$title")" "$shots/$name.png"
 done
+
+# The Symbols, About and feedback windows. About takes the main window's input until
+# its focused "Back To Main Window" button is pressed.
+xdotool windowfocus --sync "$main" key F1
+shoot "$(wait_window "Important Symbols - Not For Mensurio")" "$shots/Symbols.png"
+xdotool windowfocus --sync "$main" key ctrl+a
+about=$(wait_window "About Mensurio")
+shoot "$about" "$shots/AboutApp.png"
+xdotool windowfocus --sync "$about" key space
+xdotool windowfocus --sync "$main" key ctrl+i
+shoot "$(wait_window "I Like Mensurio")" "$shots/ForMensurio.png"
