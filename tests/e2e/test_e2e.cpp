@@ -64,6 +64,7 @@ private slots:
     void shortcutShowsWindow();
     void pairWindowConvertsTypedDigits_data();
     void pairWindowConvertsTypedDigits();
+    void windowManagerCloseEndsProgram_data();
     void windowManagerCloseEndsProgram();
 
 private:
@@ -416,14 +417,32 @@ void TestEndToEnd::pairWindowConvertsTypedDigits()
     QCOMPARE(copy->state(), QProcess::Running);
 }
 
+void TestEndToEnd::windowManagerCloseEndsProgram_data()
+{
+    QTest::addColumn<QString>("aboutKeys");
+    QTest::newRow("with a pair window open") << QString();
+    // The About window disables the main window; its frame's close must still end all.
+    QTest::newRow("while About disables the main window") << QStringLiteral("ctrl+a");
+}
+
 void TestEndToEnd::windowManagerCloseEndsProgram()
 {
+    QFETCH(QString, aboutKeys);
     QProcess* copy = startCopy();
     QVERIFY(copy);
     const QString mainWindow = waitForMainWindow(copy);
     QVERIFY(!mainWindow.isEmpty());
     QVERIFY(clickAtTwips(mainWindow, poundLinkTwips));
-    QVERIFY2(!waitForNewWindow(copy, {mainWindow}).isEmpty(), "no pair window mapped");
+    const QString pairWindow = waitForNewWindow(copy, {mainWindow});
+    QVERIFY2(!pairWindow.isEmpty(), "no pair window mapped");
+    if (!aboutKeys.isEmpty()) {
+        QCOMPARE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow,
+                          QStringLiteral("key"), aboutKeys})
+                     .exitCode,
+                 0);
+        QVERIFY2(!waitForNewWindow(copy, {mainWindow, pairWindow}).isEmpty(),
+                 "no About window mapped");
+    }
 
     // There is no window manager on this server, so send its close request ourselves.
     QVERIFY(x_->sendDeleteWindow(mainWindow.toULong()));

@@ -138,15 +138,28 @@ void TestMainForm::closeAppAsks()
 void TestMainForm::endingWithoutQuestion_data()
 {
     QTest::addColumn<QString>("road");
-    QTest::newRow("exit picture") << "Image30";
-    QTest::newRow("window frame close") << "frame";
+    QTest::addColumn<QString>("alsoShown");
+    QTest::newRow("exit picture") << "Image30"
+                                  << "";
+    QTest::newRow("window frame close") << "frame"
+                                        << "";
+    // A disabled main window still ends everything when its frame closes it.
+    QTest::newRow("frame close during About") << "frame"
+                                              << "About";
+    QTest::newRow("frame close during feedback") << "frame"
+                                                 << "LikeIt";
 }
 
 void TestMainForm::endingWithoutQuestion()
 {
     QFETCH(QString, road);
+    QFETCH(QString, alsoShown);
     Harness h;
     h.mainForm->windows().show(QStringLiteral("Weight1"));
+    if (!alsoShown.isEmpty()) {
+        h.action(alsoShown)->trigger();
+        QVERIFY(!h.mainForm->isEnabled());
+    }
     if (road == QLatin1String("frame"))
         h.mainForm->close();
     else
