@@ -13,22 +13,8 @@ using ui::twipRect;
 
 namespace {
 
-const QColor linkBlue(0, 0, 192);
-
 // The user name label grows with the name but stops short of the donate picture.
 constexpr int donateLeft = 5700;
-
-// The text columns beside the logo and after "E-Mail :" leave little room: the logo's
-// box reaches 45 twips past the labels' left edge, and the caption may end close to the
-// link. The label keeps its place and indents its text past the neighbour instead.
-void indentPast(QLabel* label, const QWidget* neighbour)
-{
-    const int overlap = neighbour->geometry().right() + 1 + px(60) - label->x();
-    if (overlap <= 0)
-        return;
-    label->setContentsMargins(overlap, 0, 0, 0);
-    label->adjustSize();
-}
 
 } // namespace
 
@@ -67,10 +53,10 @@ void AboutApp::buildLayout()
     QLabel* registered = ui::label(this, QStringLiteral("Label2"), QStringLiteral("Registered to:"),
                                    1500, 960, regular);
     for (QLabel* beside : {version, notice, registered})
-        indentPast(beside, logo);
+        ui::indentPast(beside, logo);
     userName_ = ui::label(this, QStringLiteral("UserName"), QStringLiteral("Computer User"), 2580,
                           960, bold);
-    indentPast(userName_, registered);
+    ui::indentPast(userName_, registered);
 
     ui::ClickLabel* donate = ui::pictureBox(
         this, QStringLiteral("Image2"), QStringLiteral("donate.gif"),
@@ -81,8 +67,8 @@ void AboutApp::buildLayout()
     QLabel* mailCaption =
         ui::label(this, QStringLiteral("Label9"), QStringLiteral("E-Mail :"), 600, 1620, regular);
     ui::ClickLabel* mail = ui::linkLabel(this, QStringLiteral("Label6"), Sites::supportAddress(),
-                                         1170, 1620, bold, linkBlue);
-    indentPast(mail, mailCaption);
+                                         1170, 1620, bold, ui::linkColour());
+    ui::indentPast(mail, mailCaption);
     mail->setToolTip(QStringLiteral("Contact Tarnwick Software"));
     connect(mail, &ui::ClickLabel::clicked, this, &AboutApp::Label6_Click);
 
@@ -99,7 +85,7 @@ void AboutApp::buildLayout()
         ui::linkLabel(this, QStringLiteral("Label10"),
                       QStringLiteral("Note : If you liked Mensurio please vote for it at ") +
                           Sites::downloadSiteName(),
-                      600, 2940, bold, linkBlue);
+                      600, 2940, bold, ui::linkColour());
     vote->setToolTip(QStringLiteral("Vote for Mensurio at ") + Sites::downloadSiteName());
     connect(vote, &ui::ClickLabel::clicked, this, &AboutApp::Label10_Click);
 
@@ -125,6 +111,7 @@ void AboutApp::buildLayout()
     connect(licence, &QPushButton::clicked, this, &AboutApp::Command1_Click);
     // The two buttons are the only controls that take the focus, the way back first.
     setTabOrder(back_, licence);
+    back_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
 }
 
 void AboutApp::Form_Load()
@@ -156,16 +143,6 @@ void AboutApp::Image2_Click() { Launch::Donate(context_); }
 void AboutApp::Label10_Click() { Support::OpenWebPage(context_); }
 
 void AboutApp::Label6_Click() { Support::MailSupport(context_); }
-
-void AboutApp::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (!placed_) {
-        placed_ = true;
-        ui::centreOnScreen(this);
-        back_->setFocus(Qt::OtherFocusReason);
-    }
-}
 
 void AboutApp::closeEvent(QCloseEvent* event)
 {

@@ -27,7 +27,6 @@ public:
     void Label6_Click();          // mail to support
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -36,7 +35,6 @@ private:
     Context& context_;
     QLabel* userName_ = nullptr;
     QPushButton* back_ = nullptr;
-    bool placed_ = false;
 };
 
 } // namespace mensurio

@@ -8,23 +8,7 @@
 
 namespace mensurio {
 
-using ui::px;
 using ui::twipRect;
-
-namespace {
-
-const QColor linkBlue(0, 0, 192);
-
-// A site link sits after its "Goto <site>:" caption. Its column leaves room for a short
-// site name; a longer one pushes the link right instead of running under the caption.
-void keepClearOf(QWidget* link, const QWidget* caption)
-{
-    const int clear = caption->geometry().right() + 1 + px(60);
-    if (link->x() < clear)
-        link->move(clear, link->y());
-}
-
-} // namespace
 
 ForMensurio::ForMensurio(Context& context) : context_(context)
 {
@@ -50,7 +34,7 @@ void ForMensurio::buildLayout()
     auto link = [&](const char* name, const QString& text, int left, int top,
                     const QString& toolTip) {
         ui::ClickLabel* result =
-            ui::linkLabel(box, QLatin1String(name), text, left, top, bold, linkBlue);
+            ui::linkLabel(box, QLatin1String(name), text, left, top, bold, ui::linkColour());
         result->setToolTip(toolTip);
         return result;
     };
@@ -106,7 +90,8 @@ void ForMensurio::buildLayout()
     QLabel* firstCaption = text("Label7", goTo + Sites::downloadSiteName() + u':', 900, 2640);
     ui::ClickLabel* firstSite =
         link("Label8", Sites::downloadSiteHost(), 1770, 2640, goTo + Sites::downloadSiteHost());
-    keepClearOf(firstSite, firstCaption);
+    // A long site name would reach under the link: its text then starts past the caption.
+    ui::indentPast(firstSite, firstCaption);
     connect(firstSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label8_Click);
     ui::ClickLabel* firstNote =
         ui::pictureBox(box, QStringLiteral("Image1"), QStringLiteral("note.ico"),
@@ -119,7 +104,7 @@ void ForMensurio::buildLayout()
     QLabel* secondCaption = text("Label11", goTo + Sites::secondSiteName() + u':', 900, 3270);
     ui::ClickLabel* secondSite =
         link("Label12", Sites::secondSiteHost(), 2070, 3270, goTo + Sites::secondSiteHost());
-    keepClearOf(secondSite, secondCaption);
+    ui::indentPast(secondSite, secondCaption);
     connect(secondSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label12_Click);
     ui::ClickLabel* secondNote =
         ui::pictureBox(box, QStringLiteral("Image2"), QStringLiteral("note.ico"),
@@ -185,15 +170,6 @@ void ForMensurio::note(const QString& text)
 {
     context_.platform.messageBox(this, text, applicationTitle(), MessageButtons::Ok,
                                  MessageIcon::Information);
-}
-
-void ForMensurio::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (!placed_) {
-        placed_ = true;
-        ui::centreOnScreen(this);
-    }
 }
 
 void ForMensurio::closeEvent(QCloseEvent* event)

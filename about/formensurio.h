@@ -28,7 +28,6 @@ public:
     void Image2_Click();  // second site's note
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -37,7 +36,6 @@ private:
 
     Context& context_;
     QLineEdit* mail_ = nullptr;
-    bool placed_ = false;
 };
 
 } // namespace mensurio

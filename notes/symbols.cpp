@@ -222,10 +222,6 @@ void Symbols::Command2_Click()
 void Symbols::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!placed_) {
-        placed_ = true;
-        ui::centreOnScreen(this);
-    }
     // Every opening starts on Text2, whichever control had the focus when it was hidden.
     text2_->setFocus(Qt::OtherFocusReason);
 }

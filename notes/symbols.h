@@ -36,7 +36,6 @@ private:
 
     Context& context_;
     QLineEdit* text2_ = nullptr;
-    bool placed_ = false;
 };
 
 } // namespace mensurio

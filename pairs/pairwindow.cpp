@@ -189,10 +189,6 @@ void PairWindow::NotePad_Click() { PartsPad::open(context_, pair_.category); }
 void PairWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!placed_) {
-        placed_ = true;
-        ui::centreOnScreen(this);
-    }
     var1_->setFocus(Qt::OtherFocusReason);
 }
 

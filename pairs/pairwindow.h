@@ -48,7 +48,6 @@ private:
     QLineEdit* var2_ = nullptr;
     QComboBox* parts_ = nullptr;
     QTimer* timer_ = nullptr;
-    bool placed_ = false;
 };
 
 } // namespace mensurio

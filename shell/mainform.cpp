@@ -22,7 +22,6 @@ using ui::twipRect;
 namespace {
 
 const QColor silver(192, 192, 192);
-const QColor linkBlue(0, 0, 192);
 
 // One row of a category frame: the link label and the icon before it.
 struct RowNames {
@@ -181,6 +180,8 @@ MainForm::MainForm(Platform& platform) : context_{platform, this}
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(sizeHint());
+    ui::centreOnFirstShow(this);
+    text1_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
 }
 
 MainForm::~MainForm() = default;
@@ -246,8 +247,9 @@ void MainForm::buildCategoryFrames(QWidget* client)
             ui::pictureBox(box, QLatin1String(names.icon), QStringLiteral("pair.ico"),
                            twipRect(category.iconLeft, top, 240, 240))
                 ->setAccessibleName(pair.titleText());
-            ui::ClickLabel* link = ui::linkLabel(box, QLatin1String(names.label), pair.titleText(),
-                                                 category.labelLeft, top, regular, linkBlue);
+            ui::ClickLabel* link =
+                ui::linkLabel(box, QLatin1String(names.label), pair.titleText(), category.labelLeft,
+                              top, regular, ui::linkColour());
             const QString window = pair.windowName();
             connect(link, &ui::ClickLabel::clicked, this, [this, window] { ShowPair(window); });
         }
@@ -403,16 +405,6 @@ void MainForm::closeEvent(QCloseEvent* event)
     // refused.
     event->accept();
     Form_Unload();
-}
-
-void MainForm::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!placed_) {
-        placed_ = true;
-        ui::centreOnScreen(this);
-        text1_->setFocus(Qt::OtherFocusReason);
-    }
 }
 
 } // namespace mensurio

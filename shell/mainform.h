@@ -38,7 +38,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildHeader(QWidget* client);
@@ -50,7 +49,6 @@ private:
     Context context_;
     WindowRegistry windows_;
     QLineEdit* text1_ = nullptr;
-    bool placed_ = false;
 };
 
 } // namespace mensurio

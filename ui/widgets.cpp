@@ -152,8 +152,45 @@ QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int 
     return result;
 }
 
+QColor linkColour() { return QColor(0, 0, 192); }
+
+void indentPast(QLabel* label, const QWidget* neighbour)
+{
+    // A small gap after the neighbour, as between any two words of a line.
+    const int overlap = neighbour->geometry().right() + 1 + px(60) - label->x();
+    if (overlap <= 0)
+        return;
+    label->setContentsMargins(overlap, 0, 0, 0);
+    label->adjustSize();
+}
+
+namespace {
+// Centres its window when it is shown for the first time, then goes away.
+class FirstShowCentring : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            centreOnScreen(static_cast<QWidget*>(watched));
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+} // namespace
+
+void centreOnFirstShow(QWidget* window)
+{
+    window->installEventFilter(new FirstShowCentring(window));
+}
+
 void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips)
 {
+    centreOnFirstShow(window);
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window->setFixedSize(px(widthTwips), px(heightTwips));

@@ -64,9 +64,17 @@ QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outl
 QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int width,
               const QColor& colour);
 
+// The colour of every link label.
+QColor linkColour();
+
+// Keeps a label where it is but indents its text past a neighbour that reaches into it.
+void indentPast(QLabel* label, const QWidget* neighbour);
+
 // Fixed dialog border: a close box, no minimize or maximize box, client area of the
-// given twips size.
+// given twips size; centred on the screen the first time it is shown.
 void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips);
+// Centres the window on the primary screen the first time it is shown.
+void centreOnFirstShow(QWidget* window);
 // Centres the window on the primary screen.
 void centreOnScreen(QWidget* window);
 
