@@ -32,10 +32,6 @@ public:
     QWidget* show(const QString& name);
 
     template <typename W> W* show(const QString& name) { return qobject_cast<W*>(show(name)); }
-    template <typename W> W* instance(const QString& name)
-    {
-        return qobject_cast<W*>(instance(name));
-    }
 
 private:
     struct Entry {
