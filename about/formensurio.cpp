@@ -86,33 +86,32 @@ void ForMensurio::buildLayout()
                    twipRect(240, 2250, 450, 450), QStringLiteral("Tell-a-friend"));
     text("Label5", QStringLiteral("* Vote fo Mensurio at the following websites:"), 750, 2310);
 
+    // One row per download site: "Goto <name>:", the host as a link, a note picture and
+    // the site's way to rate.
     const QString goTo = QStringLiteral("Goto ");
-    QLabel* firstCaption = text("Label7", goTo + Sites::downloadSiteName() + u':', 900, 2640);
-    ui::ClickLabel* firstSite =
-        link("Label8", Sites::downloadSiteHost(), 1770, 2640, goTo + Sites::downloadSiteHost());
-    // A long site name would reach under the link: its text then starts past the caption.
-    ui::indentPast(firstSite, firstCaption);
-    connect(firstSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label8_Click);
-    ui::ClickLabel* firstNote =
-        ui::pictureBox(box, QStringLiteral("Image1"), QStringLiteral("note.ico"),
-                       twipRect(900, 2880, 210, 210), QStringLiteral("Note!"), true);
-    connect(firstNote, &ui::ClickLabel::clicked, this, &ForMensurio::Image1_Click);
-    text("Label9",
-         QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" link."), 1200,
-         2880);
-
-    QLabel* secondCaption = text("Label11", goTo + Sites::secondSiteName() + u':', 900, 3270);
-    ui::ClickLabel* secondSite =
-        link("Label12", Sites::secondSiteHost(), 2070, 3270, goTo + Sites::secondSiteHost());
-    ui::indentPast(secondSite, secondCaption);
-    connect(secondSite, &ui::ClickLabel::clicked, this, &ForMensurio::Label12_Click);
-    ui::ClickLabel* secondNote =
-        ui::pictureBox(box, QStringLiteral("Image2"), QStringLiteral("note.ico"),
-                       twipRect(900, 3510, 210, 210), QStringLiteral("Note!"), true);
-    connect(secondNote, &ui::ClickLabel::clicked, this, &ForMensurio::Image2_Click);
-    text("Label13",
-         QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" list."), 1200,
-         3510);
+    auto site = [&](int top, const char* caption, const QString& name, const char* linkName,
+                    int linkLeft, const QString& host, void (ForMensurio::*open)(),
+                    const char* noteName, void (ForMensurio::*showNote)(), const char* hint,
+                    const QString& how) {
+        QLabel* siteCaption = text(caption, goTo + name + u':', 900, top);
+        ui::ClickLabel* siteLink = link(linkName, host, linkLeft, top, goTo + host);
+        // A long site name would reach under the link: its text then starts past the caption.
+        ui::indentPast(siteLink, siteCaption);
+        connect(siteLink, &ui::ClickLabel::clicked, this, open);
+        ui::ClickLabel* note =
+            ui::pictureBox(box, QLatin1String(noteName), QStringLiteral("note.ico"),
+                           twipRect(900, top + 240, 210, 210), QStringLiteral("Note!"), true);
+        connect(note, &ui::ClickLabel::clicked, this, showNote);
+        text(hint,
+             QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" ") + how,
+             1200, top + 240);
+    };
+    site(2640, "Label7", Sites::downloadSiteName(), "Label8", 1770, Sites::downloadSiteHost(),
+         &ForMensurio::Label8_Click, "Image1", &ForMensurio::Image1_Click, "Label9",
+         QStringLiteral("link."));
+    site(3270, "Label11", Sites::secondSiteName(), "Label12", 2070, Sites::secondSiteHost(),
+         &ForMensurio::Label12_Click, "Image2", &ForMensurio::Image2_Click, "Label13",
+         QStringLiteral("list."));
 }
 
 // Everything the window shows is fixed, and Mail starts empty: loading has nothing to do.
