@@ -14,6 +14,16 @@
 
 namespace mensurio {
 
+namespace {
+// Tells the user that a launch could not be carried out and why; without this the command
+// would simply do nothing.
+void cannotOpen(Platform& platform, QWidget* owner, const QString& what, const QString& why)
+{
+    platform.messageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
+                        MessageButtons::Ok, MessageIcon::Exclamation);
+}
+} // namespace
+
 DesktopPlatform::DesktopPlatform(QString lockFolder) : lockFolder_(std::move(lockFolder)) {}
 DesktopPlatform::~DesktopPlatform() = default;
 
@@ -43,21 +53,36 @@ void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QS
         process.setWorkingDirectory(folder);
     if (file == calculatorProgram()) {
         // The calculator is found by its name, whatever the working folder.
-        for (const QString& candidate : calculatorCandidates()) {
+        const QStringList candidates = calculatorCandidates();
+        for (const QString& candidate : candidates) {
             const QString path = QStandardPaths::findExecutable(candidate);
             if (!path.isEmpty()) {
                 process.setProgram(path);
-                process.startDetached();
+                if (!process.startDetached())
+                    cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+                               path + QStringLiteral(" failed to start."));
                 return;
             }
         }
+        cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+                   QStringLiteral("None of these calculators is installed: ") +
+                       candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
+        return;
+    }
+    const QString what = QStringLiteral("Could not open \"%1\"").arg(file);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        cannotOpen(*this, owner, what,
+                   QStringLiteral("xdg-open, which opens files and addresses with the desktop's "
+                                  "programs, is not installed (package xdg-utils)."));
         return;
     }
     // One argument, never a shell string: an address with blanks, quotes or "$(...)"
     // reaches xdg-open unchanged and runs nothing else.
-    process.setProgram(QStringLiteral("xdg-open"));
+    process.setProgram(opener);
     process.setArguments({file});
-    process.startDetached();
+    if (!process.startDetached())
+        cannotOpen(*this, owner, what, opener + QStringLiteral(" failed to start."));
 }
 
 std::optional<QString> DesktopPlatform::loginName(int bufferSize)

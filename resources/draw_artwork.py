@@ -994,6 +994,87 @@ PICTURES = [
 CURSOR = "link.cur"
 
 
+# The application's icon for the desktop's menus and docks, in the hicolor
+# theme's sizes and as a scalable drawing.  From 64 px up it is the dial emblem
+# of the banner; smaller sizes keep the plain emblem, whose ticks would blur.
+APP_ID = "com.example.Mensurio"
+THEME_DIR = os.path.join(HERE, "icons", "hicolor")
+THEME_SIZES = [16, 24, 32, 48, 64, 128, 256]
+
+
+def theme_png(size):
+    return os.path.join(THEME_DIR, f"{size}x{size}", "apps", f"{APP_ID}.png")
+
+
+def theme_svg():
+    return os.path.join(THEME_DIR, "scalable", "apps", f"{APP_ID}.svg")
+
+
+def draw_theme_icon(size):
+    c = Canvas(size, size)
+    if size >= 64:
+        emblem(c, size / 2, size / 2, size / 2, dial=True)
+    else:
+        emblem(c, size / 2, size / 2, size / 2, ring=size / 16)
+    return c.result(crisp=size == 16)
+
+
+def emblem_svg(r=128):
+    """The dial emblem of emblem() as SVG, on a 2r square."""
+    def pt(x, y):
+        return f"{x:.2f},{y:.2f}"
+    cx = cy = r
+    ticks = []
+    for i in range(36):
+        a = 2 * math.pi * i / 36
+        major = i % 9 == 0
+        r0 = r * (0.96 if major else 0.93)
+        r1 = r * (0.80 if major else 0.86)
+        half = r * (0.04 if major else 0.018)
+        ca, sa = math.cos(a), math.sin(a)
+        corners = [(r0, half), (r0, -half), (r1, -half), (r1, half)]
+        ticks.append("M" + " L".join(
+            pt(cx + rr * ca - hh * sa, cy + rr * sa + hh * ca)
+            for rr, hh in corners) + " Z")
+    band = r * (0.80 + 0.73) / 2
+    ri = r * 0.68
+    yellow = "#%02x%02x%02x" % YELLOW
+    black = "#%02x%02x%02x" % BLACK
+    return "\n".join([
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{2 * r}" '
+        f'height="{2 * r}" viewBox="0 0 {2 * r} {2 * r}">',
+        f'  <circle cx="{cx}" cy="{cy}" r="{r}" fill="{black}"/>',
+        f'  <path fill="{yellow}" d="{" ".join(ticks)}"/>',
+        f'  <circle cx="{cx}" cy="{cy}" r="{band:.2f}" fill="none" '
+        f'stroke="{yellow}" stroke-width="{r * 0.07:.2f}"/>',
+        f'  <path fill="{yellow}" d="M{pt(cx, cy)} L{pt(cx - ri, cy)} '
+        f'A{ri:.2f},{ri:.2f} 0 0 1 {pt(cx, cy - ri)} Z '
+        f'M{pt(cx, cy)} L{pt(cx + ri, cy)} '
+        f'A{ri:.2f},{ri:.2f} 0 0 1 {pt(cx, cy + ri)} Z"/>',
+        "</svg>", ""])
+
+
+def draw_theme():
+    for size in THEME_SIZES:
+        path = theme_png(size)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        draw_theme_icon(size).save(path, optimize=True)
+    os.makedirs(os.path.dirname(theme_svg()), exist_ok=True)
+    with open(theme_svg(), "w", encoding="utf-8") as fh:
+        fh.write(emblem_svg())
+
+
+def check_theme():
+    problems = []
+    for size in THEME_SIZES:
+        im = Image.open(theme_png(size))
+        print(f"{os.path.relpath(theme_png(size), HERE):50} {im.format} "
+              f"{im.width}x{im.height}")
+        if (im.format, im.size, im.mode) != ("PNG", (size, size), "RGBA"):
+            problems.append(f"{theme_png(size)}: {im.format} {im.size} {im.mode}")
+    return problems
+
+
 def hidpi_name(name):
     stem, ext = os.path.splitext(name)
     return f"{stem}@2x{ext}"
@@ -1020,6 +1101,7 @@ def draw_all():
             write_jpeg(path, picture)
     write_icon(os.path.join(OUT_DIR, CURSOR), [draw_link_cursor()],
                bpp=1, hotspot=HAND_HOTSPOT)
+    draw_theme()
 
 
 # --------------------------------------------------------------------------
@@ -1101,6 +1183,8 @@ def check():
         problems.append(f"{CURSOR}: hot spot {hotspot}, wanted {HAND_HOTSPOT}")
     if hand.tobytes() != draw_link_cursor().tobytes():
         problems.append(f"{CURSOR}: decodes to a different picture")
+
+    problems += check_theme()
 
     names = [v[0] for v in variants()] + [CURSOR]
     try:

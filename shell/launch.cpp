@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace mensurio {
 
@@ -50,6 +51,22 @@ void MailFriend(Context& context, const QString& address)
 } // namespace Support
 
 namespace Launch {
+namespace {
+// The licence document lies beside the executable in a build tree or a copied program
+// folder; an installed copy keeps it in its data folder, <prefix>/share/mensurio, next
+// to <prefix>/bin. Where it is in neither, the path beside the program is the one named.
+QString licensePath(Platform& platform)
+{
+    const QString name = QStringLiteral("License Agreement.rtf");
+    const QString beside = programFile(platform, name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir::cleanPath(platform.programFolder() + QStringLiteral("/../share/mensurio/") + name);
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+} // namespace
+
 void Calculator(Context& context)
 {
     WinFontFolder::ShellOpen(context, calculatorProgram(), QString(), QString());
@@ -57,7 +74,7 @@ void Calculator(Context& context)
 
 void LicenseAgreement(Context& context)
 {
-    const QString path = programFile(context.platform, QStringLiteral("License Agreement.rtf"));
+    const QString path = licensePath(context.platform);
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) {
         // Missing, unreadable or a folder of that name: say so and start nothing.

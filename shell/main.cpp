@@ -8,6 +8,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mensurio"));
+    // Names the installed menu entry, so docks show its name and icon for our windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Mensurio"));
     mensurio::ui::initialise();
 
     mensurio::DesktopPlatform platform;

@@ -3,6 +3,9 @@ MENSURIO_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
   fonts-wine                              # Tahoma, where the desktop has none
   xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
+  xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
+  desktop-file-utils appstream            # checking the menu entry and AppStream data
+  dpkg-dev file lintian                   # building and checking the Debian package
 )
 
 # Installs only what is missing, so a ready machine starts at once.

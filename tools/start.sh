@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Mensurio and starts it. With no display it runs on a
-# private X server and saves a screenshot of the main window instead.
+# Installs what is missing, builds Mensurio and starts it on the Wayland or X display. With
+# neither it runs on a private X server and saves a screenshot of the main window instead.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
@@ -10,7 +10,7 @@ build="$top/build"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${DISPLAY:-}" ]; then
   exec "$build/mensurio"
 fi
 

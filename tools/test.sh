@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a warnings-as-errors
-# build, and an AddressSanitizer + UndefinedBehaviorSanitizer build.
+# build, and an AddressSanitizer + UndefinedBehaviorSanitizer build. Between the two it
+# builds the Debian package and checks it with lintian.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
@@ -17,6 +18,9 @@ run_suite() {
 
 echo "== Build with warnings as errors =="
 run_suite "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON
+
+echo "== Debian package, checked by lintian =="
+bash "$top/tools/package.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -45,7 +45,18 @@ const QCursor& linkCursor()
     return cursor;
 }
 
-QIcon applicationIcon() { return QIcon(QStringLiteral(":/images/app.ico")); }
+QIcon applicationIcon()
+{
+    // One icon for every window: the 256-colour 16 px picture for title bars, and the
+    // desktop theme's larger sizes for task switchers and docks.
+    static const QIcon icon = [] {
+        QIcon sizes(QStringLiteral(":/images/app.ico"));
+        for (int size : {24, 32, 48, 64, 128, 256})
+            sizes.addFile(QStringLiteral(":/icons/app%1.png").arg(size), QSize(size, size));
+        return sizes;
+    }();
+    return icon;
+}
 
 QPixmap picture(const QString& name, qreal ratio)
 {

@@ -1,10 +1,13 @@
 #include "platform/desktopplatform.h"
 #include "shell/launch.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -91,6 +94,31 @@ private:
     QTemporaryDir bin;
 };
 
+// Answers the program's message boxes as a user would and keeps what they said.
+class MessageBoxes : public QObject {
+public:
+    struct Shown {
+        QString title, text;
+        QMessageBox::Icon icon;
+    };
+    MessageBoxes()
+    {
+        connect(&timer_, &QTimer::timeout, this, &MessageBoxes::answer);
+        timer_.start(10);
+    }
+    QList<Shown> shown;
+
+private:
+    void answer()
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.append({box->windowTitle(), box->text(), box->icon()});
+            box->done(QMessageBox::Ok);
+        }
+    }
+    QTimer timer_;
+};
+
 QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
 // Gives a stray second process time to show itself after the expected runs finished.
@@ -110,6 +138,8 @@ private slots:
     void calculatorFoundByName_data();
     void calculatorFoundByName();
     void launchRoutinesReachTheShell();
+    void launchThatCannotBeCarriedOutSaysWhy_data();
+    void launchThatCannotBeCarriedOutSaysWhy();
 
 private:
     QString startFolder_;
@@ -195,8 +225,10 @@ void TestShellOpen::calculatorFoundByName()
     if (movedAway)
         QVERIFY(QDir::setCurrent(elsewhere_.path()));
     DesktopPlatform platform;
+    const MessageBoxes boxes;
     platform.shellExecute(nullptr, QStringLiteral("Open"), QStringLiteral("Calc.exe"), QString(),
                           withFolder ? folder.path() : QString(), 1);
+    QCOMPARE(boxes.shown.size(), expected.isEmpty() ? 1 : 0);
 
     QTRY_COMPARE(recorders.finished(), expected.isEmpty() ? 0 : 1);
     settle();
@@ -241,6 +273,46 @@ void TestShellOpen::launchRoutinesReachTheShell()
     QCOMPARE(runs[1].arguments, QStringList{QStringLiteral("mailto:") + friendAddress});
     QCOMPARE(runs[1].folder, canonical(home.path()));
     QVERIFY(!QFile::exists(home.path() + QStringLiteral("/x")));
+}
+
+void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("text");
+
+    const QString noOpener = QStringLiteral(
+        "xdg-open, which opens files and addresses with the desktop's programs, is not "
+        "installed (package xdg-utils).");
+    QTest::newRow("calculator, none installed")
+        << "Calc.exe" << QStringList{"xdg-open"}
+        << "The calculator could not be started:\nNone of these calculators is installed: "
+           "gnome-calculator, kcalc, qalculate-qt, qalculate-gtk, galculator, mate-calc, xcalc.";
+    QTest::newRow("notepad without xdg-open")
+        << "/home/ada/Notepad of Weight.txt" << QStringList{"gnome-calculator"}
+        << "Could not open \"/home/ada/Notepad of Weight.txt\":\n" + noOpener;
+    QTest::newRow("mail address without xdg-open")
+        << "mailto:support@example.com" << QStringList{}
+        << "Could not open \"mailto:support@example.com\":\n" + noOpener;
+}
+
+void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, installed);
+    QFETCH(QString, text);
+
+    const Recorders recorders(installed);
+    DesktopPlatform platform;
+    const MessageBoxes boxes;
+    platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(), QString(), 1);
+
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().title, QStringLiteral("Mensurio"));
+    QCOMPARE(boxes.shown.first().text, text);
+    QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
+    settle();
+    QCOMPARE(recorders.finished(), 0);
 }
 
 QTEST_MAIN(TestShellOpen)

@@ -66,6 +66,8 @@ private slots:
 
     void licenceThatCannotBeOpened_data();
     void licenceThatCannotBeOpened();
+    void licenceFoundWhereverInstalled_data();
+    void licenceFoundWhereverInstalled();
     void commandsHandTheirTargetToTheShell_data();
     void commandsHandTheirTargetToTheShell();
 };
@@ -108,6 +110,42 @@ void TestLaunch::licenceThatCannotBeOpened()
     QCOMPARE(message.title, QStringLiteral("Mensurio"));
     QCOMPARE(message.buttons, MessageButtons::Ok);
     QCOMPARE(message.icon, MessageIcon::Exclamation);
+}
+
+void TestLaunch::licenceFoundWhereverInstalled_data()
+{
+    // Folders below a scratch prefix, the program in usr/bin.
+    QTest::addColumn<QStringList>("copies");
+    QTest::addColumn<QString>("opened");
+
+    QTest::newRow("beside the program, as in a build tree")
+        << QStringList{"usr/bin"} << "usr/bin/License Agreement.rtf";
+    QTest::newRow("in the installed data folder")
+        << QStringList{"usr/share/mensurio"} << "usr/share/mensurio/License Agreement.rtf";
+    QTest::newRow("beside the program before the data folder")
+        << QStringList{"usr/share/mensurio", "usr/bin"} << "usr/bin/License Agreement.rtf";
+}
+
+void TestLaunch::licenceFoundWhereverInstalled()
+{
+    QFETCH(QStringList, copies);
+    QFETCH(QString, opened);
+
+    QTemporaryDir prefix;
+    Harness h;
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("usr/bin")));
+    h.platform.programFolderPath = prefix.filePath(QStringLiteral("usr/bin"));
+    for (const QString& folder : copies) {
+        QVERIFY(QDir(prefix.path()).mkpath(folder));
+        QFile file(prefix.filePath(folder + QStringLiteral("/License Agreement.rtf")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    h.command(QStringLiteral("License"));
+
+    QVERIFY(h.platform.messages.isEmpty());
+    QCOMPARE(h.platform.shellCalls.size(), 1);
+    QCOMPARE(h.platform.shellCalls.first().file, prefix.filePath(opened));
 }
 
 void TestLaunch::commandsHandTheirTargetToTheShell_data()

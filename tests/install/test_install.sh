@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Installs the built program into a scratch prefix and checks it the way a desktop sees it:
+# the menu entry and AppStream data validate, the icon theme has every size, and the
+# installed program, started from its menu entry's Exec line, maps its main window, names
+# itself as the entry says and finds its licence document.
+# Usage: test_install.sh <build folder>, or test_install.sh --prefix <installed prefix> to
+# check an installation made otherwise (an unpacked .deb).
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$top/tools/packages.sh"
+app_id=com.example.Mensurio
+
+scratch=$(mktemp -d)
+app=""
+finish() {
+  if [ -n "$app" ]; then
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  stop_xvfb
+  rm -rf "$scratch"
+}
+trap finish EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+if [ "$1" = --prefix ]; then
+  prefix=$(cd "$2" && pwd)
+else
+  prefix="$scratch/usr"
+  cmake --install "$1" --prefix "$prefix" >/dev/null
+fi
+share="$prefix/share"
+desktop="$share/applications/$app_id.desktop"
+
+echo "== Files in place"
+for file in "$prefix/bin/mensurio" "$desktop" "$share/metainfo/$app_id.metainfo.xml" \
+  "$share/icons/hicolor/scalable/apps/$app_id.svg" "$share/man/man1/mensurio.1.gz" \
+  "$share/mensurio/License Agreement.rtf" "$share/doc/mensurio/copyright"; do
+  [ -f "$file" ] || fail "not installed: ${file#"$scratch"}"
+done
+[ -x "$prefix/bin/mensurio" ] || fail "the program is not executable"
+gzip -t "$share/man/man1/mensurio.1.gz" || fail "the manual page is no gzip file"
+for size in 16 24 32 48 64 128 256; do
+  icon="$share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+  [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${size}x${size}" ] ||
+    fail "no ${size}x${size} PNG icon"
+done
+
+echo "== desktop-file-validate and appstreamcli"
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the menu entry"
+appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml" ||
+  fail "appstreamcli rejects the metainfo file"
+entry() { sed -n "s/^$1=//p" "$desktop"; }
+[ "$(entry Icon)" = "$app_id" ] || fail "the menu entry names another icon"
+
+echo "== Started from the menu entry's Exec line"
+# A private home and runtime folder, and a recording xdg-open first on the PATH: nothing
+# of the desktop this runs on is used, and nothing real is opened.
+mkdir -m 700 "$scratch/home" "$scratch/runtime" "$scratch/bin"
+opened="$scratch/opened.txt"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >> "%s"\n' "$opened" >"$scratch/bin/xdg-open"
+chmod 755 "$scratch/bin/xdg-open"
+start_xvfb
+read -r -a command <<<"$(entry Exec | sed 's/ *%[fFuUick]//g')"
+(cd "$scratch/home" && exec env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb HOME="$scratch/home" \
+  XDG_RUNTIME_DIR="$scratch/runtime" PATH="$scratch/bin:$prefix/bin:$PATH" "${command[@]}") &
+app=$!
+main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' |
+  head -n1) || true
+[ -n "$main" ] || fail "the installed program showed no main window"
+
+wm_class=$(xprop -id "$main" WM_CLASS)
+[[ $wm_class == *"\"$(entry StartupWMClass)\"" ]] ||
+  fail "window class $wm_class does not match StartupWMClass=$(entry StartupWMClass)"
+# Qt's X11 plugin hands the window manager the icon's sizes up to 128 px.
+icons=$(xprop -id "$main" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u)
+for size in 16 24 32 48 64 128; do
+  grep -q "($size x $size)" <<<"$icons" || fail "the window icon has no ${size}x${size} image"
+done
+
+# Each case: what xdg-open must be handed, then the xdotool command that asks for it. A case
+# for a notepad of a program folder the user cannot write goes here too.
+expect_opened() {
+  local wanted=$1
+  shift
+  : >"$opened"
+  xdotool "$@"
+  for _ in $(seq 100); do
+    [ -s "$opened" ] && break
+    sleep 0.1
+  done
+  [ "$(cat "$opened")" = "$wanted" ] || fail "$* opened \"$(cat "$opened")\", not \"$wanted\""
+}
+expect_opened "$share/mensurio/License Agreement.rtf" windowfocus --sync "$main" key ctrl+l
+echo "PASS"
