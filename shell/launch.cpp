@@ -1,7 +1,7 @@
 #include "shell/launch.h"
 
+#include "platform/files.h"
 #include <QDir>
-#include <QFile>
 
 namespace mensurio {
 
@@ -57,17 +57,17 @@ void Calculator(Context& context)
 
 void LicenseAgreement(Context& context)
 {
-    const QString path = programFile(context.platform, QStringLiteral("License Agreement.rtf"));
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly)) {
-        // Missing, unreadable or a folder of that name: say so and start nothing.
+    const QString name = QStringLiteral("License Agreement.rtf");
+    const QString path = programFile(context.platform, name);
+    if (files::probe(path) != files::Found::RegularFile) {
+        // Missing, unreadable, a FIFO or a folder of that name: say so and start nothing.
         context.platform.messageBox(
             context.mainWindow,
-            QStringLiteral("The license agreement file could not be opened:\n") + path,
+            QStringLiteral("The license agreement file could not be opened:\n") +
+                (path.isEmpty() ? name : path),
             applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
-    probe.close();
     WinFontFolder::ShellOpen(context, path, QString(), QString());
 }
 

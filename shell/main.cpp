@@ -6,13 +6,20 @@
 
 int main(int argc, char* argv[])
 {
+    // The single-copy lock comes first: a second copy ends here, silently, before the
+    // toolkit or any window is built.
+    mensurio::InstanceLock lock =
+        mensurio::InstanceLock::take(mensurio::InstanceLock::defaultFolders());
+    if (lock.state() == mensurio::InstanceLock::State::HeldByAnotherCopy)
+        return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mensurio"));
     mensurio::ui::initialise();
 
-    mensurio::DesktopPlatform platform;
+    mensurio::DesktopPlatform platform(std::move(lock));
     mensurio::MainForm mainForm(platform);
-    // A second copy ends here, silently and before any window appears.
+    // Form_Load asks the platform, which answers from the lock taken above.
     if (!mainForm.Form_Load())
         return 0;
     mainForm.show();
