@@ -56,8 +56,9 @@ void open(Context& context, Category category)
             failure = QStringLiteral("The notepad file could not be created:\n");
         break;
     case files::Found::SomethingElse:
-        // Unreadable, a FIFO, a device, a folder: never touched, never waited on.
-        failure = QFileInfo(path).isDir()
+        // Unreadable, a FIFO, a device: never touched, never waited on. A folder or a
+        // dangling link holds the name, so no file can be made there.
+        failure = QFileInfo(path).isDir() || !QFileInfo::exists(path)
                       ? QStringLiteral("The notepad file could not be created:\n")
                       : QStringLiteral("The notepad file could not be opened:\n");
         break;

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -189,9 +192,95 @@ struct Obstruction {
     QString file;
 };
 
+// What lies at a name in the file-fault cases: the bytes of a regular file, or a mark.
+const QByteArray fifoMark = "<FIFO>";
+const QByteArray folderMark = "<folder>";
+const QByteArray linkMark = "<link to>"; // followed by the link's target
+
+// "{program}/Notepad of Weight.txt" and the like, mapped to what lies there.
+using Tree = QMap<QString, QByteArray>;
+
+enum class Action { WeightNotepad, Export };
+
+// Every write of the program fails as on a full disk (EFBIG), while it lives.
+struct WritesFail {
+    WritesFail()
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~WritesFail() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
+};
+
+// The program, data, root and outside folders of one case, named by their tokens.
+struct Places {
+    Places(const QString& program, const QString& root)
+        : folders{{QStringLiteral("{program}"), program},
+                  {QStringLiteral("{data}"), extra.filePath(QStringLiteral("data"))},
+                  {QStringLiteral("{root}"), root},
+                  {QStringLiteral("{outside}"), extra.filePath(QStringLiteral("outside"))}}
+    {
+        QDir().mkpath(folders.value(QStringLiteral("{data}")));
+        QDir().mkpath(folders.value(QStringLiteral("{outside}")));
+    }
+    QString expand(QString text) const
+    {
+        for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder)
+            text.replace(folder.key(), folder.value());
+        return text;
+    }
+    void make(const Tree& tree) const
+    {
+        for (auto entry = tree.cbegin(); entry != tree.cend(); ++entry) {
+            const QString path = expand(entry.key());
+            if (entry.value() == fifoMark)
+                QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            else if (entry.value() == folderMark)
+                QVERIFY(QDir().mkdir(path));
+            else if (entry.value().startsWith(linkMark))
+                QVERIFY(QFile::link(expand(QString::fromUtf8(entry.value().mid(linkMark.size()))),
+                                    path));
+            else
+                writeFile(path, entry.value());
+        }
+    }
+    // Everything in the four folders, temporary files left behind included.
+    Tree read() const
+    {
+        Tree tree;
+        for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
+            const QFileInfoList entries = QDir(folder.value())
+                                              .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                             QDir::System | QDir::NoDotAndDotDot);
+            for (const QFileInfo& entry : entries) {
+                QByteArray what = fifoMark;
+                if (entry.isSymLink())
+                    what = linkMark + entry.symLinkTarget()
+                                          .replace(folders.value("{outside}"), "{outside}")
+                                          .toUtf8();
+                else if (entry.isDir())
+                    what = folderMark;
+                else if (entry.isFile())
+                    what = contents(entry.filePath());
+                tree.insert(folder.key() + QLatin1Char('/') + entry.fileName(), what);
+            }
+        }
+        return tree;
+    }
+
+    QTemporaryDir extra;
+    QMap<QString, QString> folders;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Obstacle)
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Tree)
 
 class TestNotes : public QObject {
     Q_OBJECT
@@ -206,6 +295,8 @@ private slots:
     void existingNotepadLeftAsItIs();
     void notepadThatCannotBeOpened_data();
     void notepadThatCannotBeOpened();
+    void fileFaults_data();
+    void fileFaults();
 
     void exportWritesTheSymbolsFile_data();
     void exportWritesTheSymbolsFile();
@@ -323,34 +414,122 @@ void TestNotes::notepadThatCannotBeOpened()
     obstruction.verifyUntouched();
 }
 
+void TestNotes::fileFaults_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("programFolder"); // as the platform reports it
+    QTest::addColumn<QString>("notepadFolder"); // where new notepads go
+    QTest::addColumn<Tree>("before");
+    QTest::addColumn<bool>("writesFail");
+    QTest::addColumn<QString>("message"); // none when empty
+    QTest::addColumn<QString>("opened");  // handed to the shell; none when empty
+    QTest::addColumn<Tree>("after");
+
+    const QString weight = QStringLiteral("{program}/Notepad of Weight.txt");
+    const QString dataWeight = QStringLiteral("{data}/Notepad of Weight.txt");
+    const QString symbols = QStringLiteral("{root}/Mensurio Symbols.txt");
+    const QString precious = QStringLiteral("{outside}/precious.txt");
+    const QString notOpened = QStringLiteral("The notepad file could not be opened:\n");
+    const QString notCreated = QStringLiteral("The notepad file could not be created:\n");
+    const QString notSaved = QStringLiteral("The symbols file could not be saved:\n");
+    const QString saved = QStringLiteral("File successfully saved: ");
+    const QByteArray mine = "my notes\r\n";
+
+    QTest::newRow("notepad: a FIFO of that name is not waited on")
+        << Action::WeightNotepad << "{program}"
+        << "{program}" << Tree{{weight, fifoMark}} << false << notOpened + weight << ""
+        << Tree{{weight, fifoMark}};
+    QTest::newRow("notepad: a full disk leaves no empty file behind")
+        << Action::WeightNotepad << "{program}"
+        << "{program}" << Tree{} << true << notCreated + weight << "" << Tree{};
+    QTest::newRow("notepad: a dangling link's target is not created")
+        << Action::WeightNotepad << "{program}"
+        << "{program}" << Tree{{weight, linkMark + precious.toUtf8()}} << false
+        << notCreated + weight << "" << Tree{{weight, linkMark + precious.toUtf8()}};
+    QTest::newRow("notepad: unwritable program folder, made in the data folder")
+        << Action::WeightNotepad << "{program}"
+        << "{data}" << Tree{} << false << "" << dataWeight
+        << Tree{{dataWeight, QByteArray("\r\n")}};
+    QTest::newRow("notepad: one already beside the program stays in use")
+        << Action::WeightNotepad << "{program}"
+        << "{data}" << Tree{{weight, mine}} << false << "" << weight << Tree{{weight, mine}};
+    QTest::newRow("notepad: program folder unknown, nothing made at the root")
+        << Action::WeightNotepad << ""
+        << "" << Tree{} << false << notCreated + "Notepad of Weight.txt"
+        << "" << Tree{};
+    QTest::newRow("export: a FIFO of that name is not waited on")
+        << Action::Export << "{program}"
+        << "{program}" << Tree{{symbols, fifoMark}} << false << notSaved + symbols << ""
+        << Tree{{symbols, fifoMark}};
+    QTest::newRow("export: a full disk keeps the earlier export")
+        << Action::Export << "{program}"
+        << "{program}" << Tree{{symbols, mine}} << true << notSaved + symbols << ""
+        << Tree{{symbols, mine}};
+    QTest::newRow("export: a link is replaced, its target untouched")
+        << Action::Export << "{program}"
+        << "{program}" << Tree{{symbols, linkMark + precious.toUtf8()}, {precious, mine}} << false
+        << saved + symbols << symbols << Tree{{symbols, expectedExport}, {precious, mine}};
+    QTest::newRow("export: a dangling link's target is not created")
+        << Action::Export << "{program}"
+        << "{program}" << Tree{{symbols, linkMark + precious.toUtf8()}} << false << saved + symbols
+        << symbols << Tree{{symbols, expectedExport}};
+}
+
+void TestNotes::fileFaults()
+{
+    QFETCH(Action, action);
+    QFETCH(QString, programFolder);
+    QFETCH(QString, notepadFolder);
+    QFETCH(Tree, before);
+    QFETCH(bool, writesFail);
+    QFETCH(QString, message);
+    QFETCH(QString, opened);
+    QFETCH(Tree, after);
+
+    Harness h;
+    const Places places(h.programFolder.path(), h.rootFolder.path());
+    h.platform.programFolderPath = places.expand(programFolder);
+    h.platform.notepadFolderPath = places.expand(notepadFolder);
+    places.make(before);
+    auto symbols = h.loadSymbols();
+    {
+        std::optional<WritesFail> full;
+        if (writesFail)
+            full.emplace();
+        if (action == Action::WeightNotepad)
+            h.clickNotePad(QStringLiteral("Weight1"));
+        else
+            symbols->Command2_Click();
+    }
+
+    if (message.isEmpty())
+        QVERIFY(h.platform.messages.isEmpty());
+    else
+        h.verifyOneMessage(places.expand(message), message.startsWith(QLatin1String("File"))
+                                                       ? MessageIcon::Information
+                                                       : MessageIcon::Exclamation);
+    h.verifyShellOpens(places.expand(opened), opened.isEmpty() ? 0 : 1);
+    QCOMPARE(places.read(), after);
+}
+
 void TestNotes::exportWritesTheSymbolsFile_data()
 {
     QTest::addColumn<QByteArray>("earlier");
-    QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<int>("exports");
 
-    QTest::newRow("no earlier file") << QByteArray() << false << 1;
-    QTest::newRow("second export replaces the first") << QByteArray() << false << 2;
-    QTest::newRow("longer earlier file") << QByteArray(5000, 'z') << false << 1;
-    // The folder forbids removing the file, but the file itself may be rewritten.
-    QTest::newRow("writable earlier file, read-only folder") << QByteArray("old\r\n") << true << 1;
+    QTest::newRow("no earlier file") << QByteArray() << 1;
+    QTest::newRow("second export replaces the first") << QByteArray() << 2;
+    QTest::newRow("longer earlier file") << QByteArray(5000, 'z') << 1;
 }
 
 void TestNotes::exportWritesTheSymbolsFile()
 {
     QFETCH(QByteArray, earlier);
-    QFETCH(bool, readOnlyFolder);
     QFETCH(int, exports);
 
-    if (readOnlyFolder && runningAsRoot())
-        QSKIP("root removes files from read-only folders");
     Harness h;
     if (!earlier.isEmpty())
         writeFile(h.exportPath(), earlier);
-    std::optional<Obstruction> obstruction;
-    if (readOnlyFolder)
-        obstruction.emplace(Obstacle::ReadOnlyFolder, h.rootFolder.path(),
-                            QStringLiteral("Mensurio Symbols.txt"));
     auto symbols = h.loadSymbols();
 
     for (int i = 0; i < exports; ++i)
