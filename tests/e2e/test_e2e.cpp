@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString mainTitle = QStringLiteral("Mensurio - Version 1.2");
@@ -58,6 +60,8 @@ private slots:
     void cleanup();
 
     void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
+    void copiesStartedTogetherLeaveOne_data();
+    void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
     void shortcutHandsAddressToShell();
     void shortcutShowsWindow_data();
@@ -83,6 +87,7 @@ private:
     QByteArray display_;
     std::unique_ptr<e2e::XClient> x_;
     std::unique_ptr<QTemporaryDir> session_;
+    QString runtimeFolder_; // the copies' XDG_RUNTIME_DIR
     std::vector<std::unique_ptr<QProcess>> copies_;
 };
 
@@ -125,11 +130,12 @@ void TestEndToEnd::init()
     QVERIFY(session_->isValid());
     const QFileDevice::Permissions ownerOnly =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    for (const char* folder : {"home", "runtime", "bin"}) {
+    for (const char* folder : {"home", "runtime", "bin", "tmp"}) {
         const QString path = session_->filePath(QLatin1String(folder));
         QVERIFY(QDir().mkdir(path));
         QVERIFY(QFile::setPermissions(path, ownerOnly));
     }
+    runtimeFolder_ = session_->filePath(QStringLiteral("runtime"));
 
     // Records what the program hands to the shell, one argument a line, and opens nothing:
     // no browser or mailer may start from a test.
@@ -171,8 +177,8 @@ QProcess* TestEndToEnd::startCopy()
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
     environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                       session_->filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder_);
+    environment.insert(QStringLiteral("TMPDIR"), session_->filePath(QStringLiteral("tmp")));
     environment.insert(QStringLiteral("PATH"), session_->filePath(QStringLiteral("bin")) +
                                                    QLatin1Char(':') +
                                                    environment.value(QStringLiteral("PATH")));
@@ -309,6 +315,67 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
     QProcess* third = startCopy();
     QVERIFY(third);
     QVERIFY2(!waitForMainWindow(third).isEmpty(), "the lock of the killed copy was not taken over");
+}
+
+void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
+{
+    QTest::addColumn<QByteArray>("lockContent"); // of a lock file left behind; none when empty
+    QTest::addColumn<bool>("permissionless");
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<bool>("runtimeUsable");
+
+    QTest::newRow("no lock file") << QByteArray() << false << false << true;
+    QTest::newRow("empty lock file") << QByteArray("") << false << false << true;
+    QTest::newRow("lock file without any permission") << QByteArray("") << true << false << true;
+    QTest::newRow("lock naming a dead copy")
+        << QByteArray("999999999\nmensurio\nhost\n") << false << false << true;
+    QTest::newRow("lock naming another program")
+        << QByteArray("1\ninit\nhost\n") << false << false << true;
+    QTest::newRow("FIFO of the lock's name") << QByteArray() << false << true << true;
+    QTest::newRow("runtime folder unusable") << QByteArray() << false << false << false;
+}
+
+void TestEndToEnd::copiesStartedTogetherLeaveOne()
+{
+    QFETCH(QByteArray, lockContent);
+    QFETCH(bool, permissionless);
+    QFETCH(bool, fifo);
+    QFETCH(bool, runtimeUsable);
+
+    const QString lock = runtimeFolder_ + QStringLiteral("/mensurio.lock");
+    if (!lockContent.isNull()) {
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lockContent);
+        file.close();
+        if (permissionless)
+            QVERIFY(file.setPermissions({}));
+    }
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    if (!runtimeUsable) {
+        // A regular file where the runtime folder's parent should be: no lock can be made.
+        QFile blocker(session_->filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        runtimeFolder_ = blocker.fileName() + QStringLiteral("/runtime");
+    }
+
+    constexpr int copies = 20;
+    for (int i = 0; i < copies; ++i)
+        QVERIFY(startCopy());
+    // All but one end by themselves, silently; the one left shows its window.
+    QProcess* survivor = nullptr;
+    for (const std::unique_ptr<QProcess>& copy : copies_) {
+        if (copy->waitForFinished(mapTimeoutMs)) {
+            QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(copy->exitCode(), 0);
+            continue;
+        }
+        QVERIFY2(!survivor, "two copies run side by side");
+        survivor = copy.get();
+    }
+    QVERIFY2(survivor, "no copy is left running");
+    QVERIFY(!waitForMainWindow(survivor).isEmpty());
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()
