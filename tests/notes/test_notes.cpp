@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,15 +193,38 @@ struct Obstruction {
     QString file;
 };
 
-// What lies at a name in the file-fault cases: the bytes of a regular file, or a mark.
-const QByteArray fifoMark = "<FIFO>";
-const QByteArray folderMark = "<folder>";
-const QByteArray linkMark = "<link to>"; // followed by the link's target
-
-// "{program}/Notepad of Weight.txt" and the like, mapped to what lies there.
+// A file-fault case's files, by their path with the case's folder written "~": a regular
+// file as its bytes, a link as "->" and its target, a FIFO as this mark.
 using Tree = QMap<QString, QByteArray>;
+const QByteArray fifoMark = "<FIFO>";
 
-enum class Action { WeightNotepad, Export };
+void makeTree(const QString& base, const Tree& tree)
+{
+    for (auto entry = tree.cbegin(); entry != tree.cend(); ++entry) {
+        const QString path = QString(entry.key()).replace(QLatin1Char('~'), base);
+        if (entry.value() == fifoMark)
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (entry.value().startsWith("->"))
+            QVERIFY(QFile::link(QString::fromUtf8(entry.value().mid(2)).replace('~', base), path));
+        else
+            writeFile(path, entry.value());
+    }
+}
+
+// Everything below `base` but folders, temporary files left behind included.
+Tree readTree(const QString& base)
+{
+    Tree tree;
+    QDirIterator it(base, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        tree.insert(entry.filePath().replace(base, QStringLiteral("~")),
+                    entry.isSymLink() ? "->" + entry.symLinkTarget().replace(base, "~").toUtf8()
+                    : entry.isFile()  ? contents(entry.filePath())
+                                      : fifoMark);
+    }
+    return tree;
+}
 
 // Every write of the program fails as on a full disk (EFBIG), while it lives.
 struct WritesFail {
@@ -216,70 +240,9 @@ struct WritesFail {
     rlimit saved{};
 };
 
-// The program, data, root and outside folders of one case, named by their tokens.
-struct Places {
-    Places(const QString& program, const QString& root)
-        : folders{{QStringLiteral("{program}"), program},
-                  {QStringLiteral("{data}"), extra.filePath(QStringLiteral("data"))},
-                  {QStringLiteral("{root}"), root},
-                  {QStringLiteral("{outside}"), extra.filePath(QStringLiteral("outside"))}}
-    {
-        QDir().mkpath(folders.value(QStringLiteral("{data}")));
-        QDir().mkpath(folders.value(QStringLiteral("{outside}")));
-    }
-    QString expand(QString text) const
-    {
-        for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder)
-            text.replace(folder.key(), folder.value());
-        return text;
-    }
-    void make(const Tree& tree) const
-    {
-        for (auto entry = tree.cbegin(); entry != tree.cend(); ++entry) {
-            const QString path = expand(entry.key());
-            if (entry.value() == fifoMark)
-                QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-            else if (entry.value() == folderMark)
-                QVERIFY(QDir().mkdir(path));
-            else if (entry.value().startsWith(linkMark))
-                QVERIFY(QFile::link(expand(QString::fromUtf8(entry.value().mid(linkMark.size()))),
-                                    path));
-            else
-                writeFile(path, entry.value());
-        }
-    }
-    // Everything in the four folders, temporary files left behind included.
-    Tree read() const
-    {
-        Tree tree;
-        for (auto folder = folders.cbegin(); folder != folders.cend(); ++folder) {
-            const QFileInfoList entries = QDir(folder.value())
-                                              .entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                             QDir::System | QDir::NoDotAndDotDot);
-            for (const QFileInfo& entry : entries) {
-                QByteArray what = fifoMark;
-                if (entry.isSymLink())
-                    what = linkMark + entry.symLinkTarget()
-                                          .replace(folders.value("{outside}"), "{outside}")
-                                          .toUtf8();
-                else if (entry.isDir())
-                    what = folderMark;
-                else if (entry.isFile())
-                    what = contents(entry.filePath());
-                tree.insert(folder.key() + QLatin1Char('/') + entry.fileName(), what);
-            }
-        }
-        return tree;
-    }
-
-    QTemporaryDir extra;
-    QMap<QString, QString> folders;
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Obstacle)
-Q_DECLARE_METATYPE(Action)
 Q_DECLARE_METATYPE(Tree)
 
 class TestNotes : public QObject {
@@ -416,69 +379,58 @@ void TestNotes::notepadThatCannotBeOpened()
 
 void TestNotes::fileFaults_data()
 {
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<QString>("programFolder"); // as the platform reports it
-    QTest::addColumn<QString>("notepadFolder"); // where new notepads go
+    QTest::addColumn<bool>("notepad");          // a Weight notepad click, or the export
+    QTest::addColumn<QString>("notepadFolder"); // "" when even the program folder is unknown
     QTest::addColumn<Tree>("before");
     QTest::addColumn<bool>("writesFail");
     QTest::addColumn<QString>("message"); // none when empty
     QTest::addColumn<QString>("opened");  // handed to the shell; none when empty
     QTest::addColumn<Tree>("after");
 
-    const QString weight = QStringLiteral("{program}/Notepad of Weight.txt");
-    const QString dataWeight = QStringLiteral("{data}/Notepad of Weight.txt");
-    const QString symbols = QStringLiteral("{root}/Mensurio Symbols.txt");
-    const QString precious = QStringLiteral("{outside}/precious.txt");
+    const QString weight = QStringLiteral("~/program/Notepad of Weight.txt");
+    const QString dataWeight = QStringLiteral("~/data/Notepad of Weight.txt");
+    const QString symbols = QStringLiteral("~/root/Mensurio Symbols.txt");
     const QString notOpened = QStringLiteral("The notepad file could not be opened:\n");
     const QString notCreated = QStringLiteral("The notepad file could not be created:\n");
     const QString notSaved = QStringLiteral("The symbols file could not be saved:\n");
     const QString saved = QStringLiteral("File successfully saved: ");
     const QByteArray mine = "my notes\r\n";
+    const QByteArray toPrecious = "->~/outside/precious.txt";
 
     QTest::newRow("notepad: a FIFO of that name is not waited on")
-        << Action::WeightNotepad << "{program}"
-        << "{program}" << Tree{{weight, fifoMark}} << false << notOpened + weight << ""
+        << true << "~/program" << Tree{{weight, fifoMark}} << false << notOpened + weight << ""
         << Tree{{weight, fifoMark}};
     QTest::newRow("notepad: a full disk leaves no empty file behind")
-        << Action::WeightNotepad << "{program}"
-        << "{program}" << Tree{} << true << notCreated + weight << "" << Tree{};
+        << true << "~/program" << Tree{} << true << notCreated + weight << "" << Tree{};
     QTest::newRow("notepad: a dangling link's target is not created")
-        << Action::WeightNotepad << "{program}"
-        << "{program}" << Tree{{weight, linkMark + precious.toUtf8()}} << false
-        << notCreated + weight << "" << Tree{{weight, linkMark + precious.toUtf8()}};
+        << true << "~/program" << Tree{{weight, toPrecious}} << false << notCreated + weight << ""
+        << Tree{{weight, toPrecious}};
     QTest::newRow("notepad: unwritable program folder, made in the data folder")
-        << Action::WeightNotepad << "{program}"
-        << "{data}" << Tree{} << false << "" << dataWeight
-        << Tree{{dataWeight, QByteArray("\r\n")}};
+        << true << "~/data" << Tree{} << false << "" << dataWeight << Tree{{dataWeight, "\r\n"}};
     QTest::newRow("notepad: one already beside the program stays in use")
-        << Action::WeightNotepad << "{program}"
-        << "{data}" << Tree{{weight, mine}} << false << "" << weight << Tree{{weight, mine}};
+        << true << "~/data" << Tree{{weight, mine}} << false << "" << weight
+        << Tree{{weight, mine}};
     QTest::newRow("notepad: program folder unknown, nothing made at the root")
-        << Action::WeightNotepad << ""
-        << "" << Tree{} << false << notCreated + "Notepad of Weight.txt"
+        << true << "" << Tree{} << false << notCreated + "Notepad of Weight.txt"
         << "" << Tree{};
     QTest::newRow("export: a FIFO of that name is not waited on")
-        << Action::Export << "{program}"
-        << "{program}" << Tree{{symbols, fifoMark}} << false << notSaved + symbols << ""
+        << false << "~/program" << Tree{{symbols, fifoMark}} << false << notSaved + symbols << ""
         << Tree{{symbols, fifoMark}};
     QTest::newRow("export: a full disk keeps the earlier export")
-        << Action::Export << "{program}"
-        << "{program}" << Tree{{symbols, mine}} << true << notSaved + symbols << ""
+        << false << "~/program" << Tree{{symbols, mine}} << true << notSaved + symbols << ""
         << Tree{{symbols, mine}};
     QTest::newRow("export: a link is replaced, its target untouched")
-        << Action::Export << "{program}"
-        << "{program}" << Tree{{symbols, linkMark + precious.toUtf8()}, {precious, mine}} << false
-        << saved + symbols << symbols << Tree{{symbols, expectedExport}, {precious, mine}};
+        << false << "~/program" << Tree{{symbols, toPrecious}, {"~/outside/precious.txt", mine}}
+        << false << saved + symbols << symbols
+        << Tree{{symbols, expectedExport}, {"~/outside/precious.txt", mine}};
     QTest::newRow("export: a dangling link's target is not created")
-        << Action::Export << "{program}"
-        << "{program}" << Tree{{symbols, linkMark + precious.toUtf8()}} << false << saved + symbols
+        << false << "~/program" << Tree{{symbols, toPrecious}} << false << saved + symbols
         << symbols << Tree{{symbols, expectedExport}};
 }
 
 void TestNotes::fileFaults()
 {
-    QFETCH(Action, action);
-    QFETCH(QString, programFolder);
+    QFETCH(bool, notepad);
     QFETCH(QString, notepadFolder);
     QFETCH(Tree, before);
     QFETCH(bool, writesFail);
@@ -487,16 +439,20 @@ void TestNotes::fileFaults()
     QFETCH(Tree, after);
 
     Harness h;
-    const Places places(h.programFolder.path(), h.rootFolder.path());
-    h.platform.programFolderPath = places.expand(programFolder);
-    h.platform.notepadFolderPath = places.expand(notepadFolder);
-    places.make(before);
+    QTemporaryDir base;
+    for (const char* folder : {"program", "data", "root", "outside"})
+        QDir(base.path()).mkdir(QLatin1String(folder));
+    const auto expand = [&base](QString text) { return text.replace('~', base.path()); };
+    h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
+    h.platform.notepadFolderPath = expand(notepadFolder);
+    h.platform.rootFolderPath = expand("~/root");
+    makeTree(base.path(), before);
     auto symbols = h.loadSymbols();
     {
         std::optional<WritesFail> full;
         if (writesFail)
             full.emplace();
-        if (action == Action::WeightNotepad)
+        if (notepad)
             h.clickNotePad(QStringLiteral("Weight1"));
         else
             symbols->Command2_Click();
@@ -505,11 +461,10 @@ void TestNotes::fileFaults()
     if (message.isEmpty())
         QVERIFY(h.platform.messages.isEmpty());
     else
-        h.verifyOneMessage(places.expand(message), message.startsWith(QLatin1String("File"))
-                                                       ? MessageIcon::Information
-                                                       : MessageIcon::Exclamation);
-    h.verifyShellOpens(places.expand(opened), opened.isEmpty() ? 0 : 1);
-    QCOMPARE(places.read(), after);
+        h.verifyOneMessage(expand(message),
+                           opened.isEmpty() ? MessageIcon::Exclamation : MessageIcon::Information);
+    h.verifyShellOpens(expand(opened), opened.isEmpty() ? 0 : 1);
+    QCOMPARE(readTree(base.path()), after);
 }
 
 void TestNotes::exportWritesTheSymbolsFile_data()

@@ -10,23 +10,10 @@
 #include <memory>
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace mensurio;
-
-// What a copy before may have left at the lock's name.
-enum class LockLeft {
-    EmptyFile,
-    UnreadableFile,
-    DeadCopysPid,
-    OtherProgramsPid,
-    Fifo,
-    Link,
-    Folder
-};
-Q_DECLARE_METATYPE(LockLeft)
 
 // The parts of the desktop platform that need no X server and start no program.
 class TestDesktopPlatform : public QObject {
@@ -38,8 +25,6 @@ private slots:
     void oneCopyAtATime();
     void lockLeftByDeadCopyIsTakenOver();
     void unusableRuntimeFolderStillStarts();
-    void lockConditions_data();
-    void lockConditions();
     void notepadFolderFollowsWritability_data();
     void notepadFolderFollowsWritability();
     void loginNameFitsTheBuffer_data();
@@ -48,28 +33,18 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> runtime_;
-    std::unique_ptr<QTemporaryDir> temporary_;
     QByteArray savedRuntime_;
-    QByteArray savedTemporary_;
 };
 
 void TestDesktopPlatform::init()
 {
     runtime_ = std::make_unique<QTemporaryDir>();
     QFile::setPermissions(runtime_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    temporary_ = std::make_unique<QTemporaryDir>();
     savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    savedTemporary_ = qgetenv("TMPDIR");
     qputenv("XDG_RUNTIME_DIR", runtime_->path().toLocal8Bit());
-    // The lock's fallback folder lives here, not in the machine's /tmp.
-    qputenv("TMPDIR", temporary_->path().toLocal8Bit());
 }
 
-void TestDesktopPlatform::cleanup()
-{
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
-    qputenv("TMPDIR", savedTemporary_);
-}
+void TestDesktopPlatform::cleanup() { qputenv("XDG_RUNTIME_DIR", savedRuntime_); }
 
 void TestDesktopPlatform::oneCopyAtATime()
 {
@@ -112,78 +87,6 @@ void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
     QVERIFY(!platform.previousInstance());
 }
 
-void TestDesktopPlatform::lockConditions_data()
-{
-    QTest::addColumn<LockLeft>("left");
-    QTest::addColumn<bool>("runtimeUsable");
-    QTest::addColumn<QString>("lockFile"); // where the first copy's lock ends up
-
-    const QString inRuntime = QStringLiteral("{runtime}/mensurio.lock");
-    const QString inFallback =
-        QStringLiteral("{temporary}/mensurio-%1/mensurio.lock").arg(geteuid());
-    QTest::newRow("empty lock file") << LockLeft::EmptyFile << true << inRuntime;
-    QTest::newRow("lock file without any permission")
-        << LockLeft::UnreadableFile << true << inRuntime;
-    QTest::newRow("lock naming a dead copy") << LockLeft::DeadCopysPid << true << inRuntime;
-    QTest::newRow("lock naming a running other program")
-        << LockLeft::OtherProgramsPid << true << inRuntime;
-    QTest::newRow("FIFO of the lock's name") << LockLeft::Fifo << true << inRuntime;
-    QTest::newRow("dangling link of the lock's name") << LockLeft::Link << true << inRuntime;
-    QTest::newRow("empty folder of the lock's name") << LockLeft::Folder << true << inRuntime;
-    QTest::newRow("runtime folder under a file: fallback folder")
-        << LockLeft::EmptyFile << false << inFallback;
-}
-
-void TestDesktopPlatform::lockConditions()
-{
-    QFETCH(LockLeft, left);
-    QFETCH(bool, runtimeUsable);
-    QFETCH(QString, lockFile);
-
-    const QString lock = runtime_->filePath(QStringLiteral("mensurio.lock"));
-    const QByteArray name = QFile::encodeName(lock);
-    QFile file(lock);
-    switch (left) {
-    case LockLeft::EmptyFile:
-    case LockLeft::UnreadableFile:
-    case LockLeft::DeadCopysPid:
-    case LockLeft::OtherProgramsPid:
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        // The old lock format: pid, program name, host name.
-        if (left == LockLeft::DeadCopysPid)
-            file.write("999999999\nmensurio\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        if (left == LockLeft::OtherProgramsPid)
-            file.write("1\ninit\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        file.close();
-        if (left == LockLeft::UnreadableFile)
-            QVERIFY(file.setPermissions({}));
-        break;
-    case LockLeft::Fifo:
-        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-        break;
-    case LockLeft::Link:
-        QVERIFY(QFile::link(runtime_->filePath(QStringLiteral("gone")), lock));
-        break;
-    case LockLeft::Folder:
-        QVERIFY(QDir().mkdir(lock));
-        break;
-    }
-    if (!runtimeUsable)
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(lock + QStringLiteral("/run")));
-
-    auto first = std::make_unique<DesktopPlatform>();
-    QVERIFY(!first->previousInstance());
-    DesktopPlatform second;
-    QVERIFY(second.previousInstance());
-    lockFile.replace(QStringLiteral("{runtime}"), runtime_->path())
-        .replace(QStringLiteral("{temporary}"), temporary_->path());
-    QVERIFY(QFileInfo(lockFile).isFile());
-    QVERIFY(!QFileInfo::exists(runtime_->filePath(QStringLiteral("gone"))));
-    first.reset();
-    DesktopPlatform third;
-    QVERIFY(!third.previousInstance());
-}
-
 void TestDesktopPlatform::notepadFolderFollowsWritability_data()
 {
     QTest::addColumn<QString>("programFolder");
@@ -192,7 +95,6 @@ void TestDesktopPlatform::notepadFolderFollowsWritability_data()
     // Cases that no write permission decides, so that they hold for root as well.
     QTest::newRow("writable program folder") << "{folder}" << true;
     QTest::newRow("program folder missing") << "{folder}/gone" << false;
-    QTest::newRow("program folder under a regular file") << "{file}/bin" << false;
     QTest::newRow("program folder unknown") << "" << false;
 }
 
@@ -202,11 +104,7 @@ void TestDesktopPlatform::notepadFolderFollowsWritability()
     QFETCH(bool, inProgramFolder);
 
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("file")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    programFolder.replace(QStringLiteral("{folder}"), folder.path())
-        .replace(QStringLiteral("{file}"), file.fileName());
+    programFolder.replace(QStringLiteral("{folder}"), folder.path());
     const QByteArray savedData = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
     QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
