@@ -82,8 +82,9 @@ std::optional<QString> DesktopPlatform::loginName(int bufferSize)
 
 QString DesktopPlatform::programFolder()
 {
-    // The executable's real path, taken by its bytes: a folder whose name is no valid text
-    // in the locale must not turn into an empty name, which would put files at "/".
+    // The executable's real path, taken by its bytes. A folder whose bytes no text can
+    // name (not UTF-8) is reported as unknown, never as a look-alike name of another folder
+    // nor as "", which would put files at "/"; notepads then go to the user's data folder.
     QByteArray executable(PATH_MAX, '\0');
     const ssize_t size = ::readlink("/proc/self/exe", executable.data(), executable.size());
     if (size > 0 && size < executable.size()) {
