@@ -2,7 +2,9 @@
 
 #include "shell/launch.h"
 
-#include <QFile>
+#include "platform/files.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 namespace mensurio::PartsPad {
@@ -24,30 +26,48 @@ QString fileName(Category category)
     return {};
 }
 
+namespace {
+
+// The file a notepad click opens: one the user already keeps in the program folder stays
+// in use there; a new one is made where the user may write.
+QString notepadPath(Platform& platform, const QString& name)
+{
+    const QString besideProgram = programFile(platform, name);
+    if (files::probe(besideProgram) != files::Found::Nothing)
+        return besideProgram;
+    const QString folder = platform.notepadFolder();
+    return folder.isEmpty() ? QString() : folder + QDir::separator() + name;
+}
+
+} // namespace
+
 void open(Context& context, Category category)
 {
-    const QString path = programFile(context.platform, fileName(category));
-    {
-        // A probe only: a file that opens for reading is handed on as it is.
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            // Only a new file gets the empty line: a file that exists but cannot be read
-            // is still the user's, and nothing is added to it.
-            QFile file(path);
-            const bool created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
-                                 file.write("\r\n", 2) == 2 && file.flush();
-            file.close();
-            if (!created) {
-                // Nothing to open: say which file failed instead of failing silently.
-                const QString failure =
-                    QFileInfo(path).isFile()
-                        ? QStringLiteral("The notepad file could not be opened:\n")
-                        : QStringLiteral("The notepad file could not be created:\n");
-                context.platform.messageBox(context.mainWindow, failure + path, applicationTitle(),
-                                            MessageButtons::Ok, MessageIcon::Exclamation);
-                return;
-            }
-        }
+    const QString name = fileName(category);
+    const QString path = notepadPath(context.platform, name);
+    QString failure;
+    switch (files::probe(path)) {
+    case files::Found::RegularFile:
+        break; // handed on as it is, whatever it holds
+    case files::Found::Nothing:
+        // Only a new file gets the empty line, and it gets its name only once the line is
+        // written: a failed write leaves no empty file behind.
+        if (!files::writeWhole(path, QByteArrayLiteral("\r\n"), files::Write::NewOnly))
+            failure = QStringLiteral("The notepad file could not be created:\n");
+        break;
+    case files::Found::SomethingElse:
+        // Unreadable, a FIFO, a device: never touched, never waited on. A folder or a
+        // dangling link holds the name, so no file can be made there.
+        failure = QFileInfo(path).isDir() || !QFileInfo::exists(path)
+                      ? QStringLiteral("The notepad file could not be created:\n")
+                      : QStringLiteral("The notepad file could not be opened:\n");
+        break;
+    }
+    if (!failure.isEmpty()) {
+        context.platform.messageBox(context.mainWindow, failure + (path.isEmpty() ? name : path),
+                                    applicationTitle(), MessageButtons::Ok,
+                                    MessageIcon::Exclamation);
+        return;
     }
     WinFontFolder::ShellOpen(context, path, QString(), QString());
 }

@@ -5,7 +5,7 @@
 
 namespace mensurio::PartsPad {
 
-// The category's notepad file in the program folder ("Notepad of Lenght.txt" keeps the
+// The category's notepad file name ("Notepad of Lenght.txt" keeps the
 // spelling that users' existing files carry).
 QString fileName(Category category);
 

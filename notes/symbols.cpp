@@ -1,11 +1,10 @@
 #include "notes/symbols.h"
 
+#include "platform/files.h"
 #include "shell/launch.h"
 #include "ui/widgets.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -49,23 +48,14 @@ QString exportText()
     return text;
 }
 
-// Replaces any earlier export with the export text and one more line end. False when the
-// file could not be written completely; an earlier file the user write-protected is kept.
+// Replaces any earlier export with the export text and one more line end, as one new file
+// that takes the name only when complete. A link of that name is replaced, not written
+// through (QSaveFile would write to the link's target); an earlier file the user
+// write-protected, or a FIFO, device or folder of that name, makes the export fail.
 bool writeExport(const QString& path)
 {
-    const QFileInfo earlier(path);
-    if (earlier.isFile() && !earlier.isWritable())
-        return false;
-    // Removing first and truncating as well: where the folder forbids the removal but the
-    // file itself is writable, the file still ends up holding the text exactly once.
-    QFile::remove(path);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = toWindows1252(QString(exportText() + lineEnd));
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return files::writeWhole(path, toWindows1252(QString(exportText() + lineEnd)),
+                             files::Write::Replace);
 }
 
 // Windows-1252 places these characters at 0x80 to 0x9F; a zero marks the five bytes

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <climits>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -25,6 +28,7 @@ void cannotOpen(Platform& platform, QWidget* owner, const QString& what, const Q
 } // namespace
 
 DesktopPlatform::DesktopPlatform(QString lockFolder) : lockFolder_(std::move(lockFolder)) {}
+DesktopPlatform::DesktopPlatform(InstanceLock lock) : lock_(std::move(lock)) {}
 DesktopPlatform::~DesktopPlatform() = default;
 
 QStringList DesktopPlatform::calculatorCandidates()
@@ -101,27 +105,49 @@ std::optional<QString> DesktopPlatform::loginName(int bufferSize)
     return QString::fromLocal8Bit(name);
 }
 
-QString DesktopPlatform::programFolder() { return QCoreApplication::applicationDirPath(); }
+QString DesktopPlatform::programFolder()
+{
+    // The executable's real path, taken by its bytes. A folder whose bytes no text can
+    // name (not UTF-8) is reported as unknown, never as a look-alike name of another folder
+    // nor as "", which would put files at "/"; notepads then go to the user's data folder.
+    QByteArray executable(PATH_MAX, '\0');
+    const ssize_t size = ::readlink("/proc/self/exe", executable.data(), executable.size());
+    if (size > 0 && size < executable.size()) {
+        executable.truncate(size);
+        const QByteArray folder = executable.left(executable.lastIndexOf('/'));
+        const QString name = QFile::decodeName(folder);
+        // A name that does not lead back to the same bytes would name another folder.
+        if (!folder.isEmpty() && QFile::encodeName(name) == folder)
+            return name;
+        return {};
+    }
+    return QCoreApplication::applicationDirPath();
+}
+
+QString DesktopPlatform::notepadFolderFor(const QString& programFolder)
+{
+    if (!programFolder.isEmpty() &&
+        ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0 &&
+        QFileInfo(programFolder).isDir())
+        return programFolder;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data))
+        return {};
+    return data;
+}
+
+QString DesktopPlatform::notepadFolder() { return notepadFolderFor(programFolder()); }
 
 QString DesktopPlatform::rootFolder() { return QDir::homePath(); }
 
 bool DesktopPlatform::previousInstance()
 {
-    QString folder = lockFolder_;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    lock_ = std::make_unique<QLockFile>(folder + QStringLiteral("/mensurio.lock"));
-    // QLockFile takes over a lock whose owning process is gone, so a crash never locks
-    // the user out. Age alone must never make a lock stale: a copy left running for
-    // hours still holds it. No waiting: the answer is needed at once.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
-        return false;
-    // Only a lock held by a live copy means another copy runs. A folder where no lock
-    // can be made must not keep the program from starting at all.
-    return lock_->error() == QLockFile::LockFailedError;
+    if (!lock_) {
+        lock_ = InstanceLock::take(lockFolder_.isEmpty() ? InstanceLock::defaultFolders()
+                                                         : QList{QFile::encodeName(lockFolder_)});
+    }
+    // A folder where no lock can be made must not keep the program from starting at all.
+    return lock_->state() == InstanceLock::State::HeldByAnotherCopy;
 }
 
 MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,

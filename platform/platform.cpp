@@ -10,8 +10,11 @@ QString calculatorProgram() { return QStringLiteral("Calc.exe"); }
 
 QString programFile(Platform& platform, const QString& name)
 {
+    const QString folder = platform.programFolder();
+    if (folder.isEmpty())
+        return {};
     // The separator is added whatever the folder ends with, as the program always did.
-    return platform.programFolder() + QDir::separator() + name;
+    return folder + QDir::separator() + name;
 }
 
 } // namespace mensurio

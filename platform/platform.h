@@ -30,8 +30,12 @@ public:
     // bytes together with its terminating NUL.
     virtual std::optional<QString> loginName(int bufferSize) = 0;
 
-    // The folder that holds the executable, without a trailing separator.
+    // The folder that holds the executable, without a trailing separator; empty only when
+    // it cannot be named at all.
     virtual QString programFolder() = 0;
+    // Where new category notepads are made: the program folder where the user may write
+    // it, the user's own data folder where not; empty when neither is available.
+    virtual QString notepadFolder() = 0;
     // Where the symbols export and the mail launches are rooted.
     virtual QString rootFolder() = 0;
 
@@ -55,7 +59,8 @@ QString applicationTitle();
 // The program name the shell is asked to open for the system calculator.
 QString calculatorProgram();
 
-// A file in the program folder, joined with the platform's separator.
+// A file in the program folder, joined with the platform's separator; empty when the
+// program folder is unknown, so that nothing is ever looked for or made at the root.
 QString programFile(Platform& platform, const QString& name);
 
 } // namespace mensurio

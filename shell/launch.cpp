@@ -1,8 +1,8 @@
 #include "shell/launch.h"
 
+#include "platform/files.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace mensurio {
 
@@ -55,15 +55,17 @@ namespace {
 // The licence document lies beside the executable in a build tree or a copied program
 // folder; an installed copy keeps it in its data folder, <prefix>/share/mensurio, next
 // to <prefix>/bin. Where it is in neither, the path beside the program is the one named.
+// A program folder that cannot be named gives an empty path: nothing is looked up at "/".
+QString licenseName() { return QStringLiteral("License Agreement.rtf"); }
+
 QString licensePath(Platform& platform)
 {
-    const QString name = QStringLiteral("License Agreement.rtf");
-    const QString beside = programFile(platform, name);
-    if (QFileInfo::exists(beside))
+    const QString beside = programFile(platform, licenseName());
+    if (beside.isEmpty() || files::probe(beside) == files::Found::RegularFile)
         return beside;
-    const QString installed =
-        QDir::cleanPath(platform.programFolder() + QStringLiteral("/../share/mensurio/") + name);
-    return QFileInfo::exists(installed) ? installed : beside;
+    const QString installed = QDir::cleanPath(
+        platform.programFolder() + QStringLiteral("/../share/mensurio/") + licenseName());
+    return files::probe(installed) == files::Found::RegularFile ? installed : beside;
 }
 } // namespace
 
@@ -75,16 +77,15 @@ void Calculator(Context& context)
 void LicenseAgreement(Context& context)
 {
     const QString path = licensePath(context.platform);
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly)) {
-        // Missing, unreadable or a folder of that name: say so and start nothing.
+    if (files::probe(path) != files::Found::RegularFile) {
+        // Missing, unreadable, a FIFO or a folder of that name: say so and start nothing.
         context.platform.messageBox(
             context.mainWindow,
-            QStringLiteral("The license agreement file could not be opened:\n") + path,
+            QStringLiteral("The license agreement file could not be opened:\n") +
+                (path.isEmpty() ? licenseName() : path),
             applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
-    probe.close();
     WinFontFolder::ShellOpen(context, path, QString(), QString());
 }
 

@@ -33,6 +33,7 @@ public:
     // Scripted answers.
     QString programFolderPath = QStringLiteral("/nonexistent/program");
     QString rootFolderPath = QStringLiteral("/nonexistent/root");
+    std::optional<QString> notepadFolderPath; // the program folder when not set
     std::optional<QString> login = QStringLiteral("ada");
     bool anotherCopyRuns = false;
     QList<MessageAnswer> messageAnswers; // taken in order; Ok/No when empty
@@ -59,6 +60,7 @@ public:
         return login;
     }
     QString programFolder() override { return programFolderPath; }
+    QString notepadFolder() override { return notepadFolderPath.value_or(programFolderPath); }
     QString rootFolder() override { return rootFolderPath; }
     bool previousInstance() override
     {

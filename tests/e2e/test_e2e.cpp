@@ -11,8 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -58,6 +61,8 @@ private slots:
     void cleanup();
 
     void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
+    void copiesStartedTogetherLeaveOne_data();
+    void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
     void shortcutHandsAddressToShell();
     void shortcutShowsWindow_data();
@@ -83,6 +88,7 @@ private:
     QByteArray display_;
     std::unique_ptr<e2e::XClient> x_;
     std::unique_ptr<QTemporaryDir> session_;
+    QString runtimeFolder_; // the copies' XDG_RUNTIME_DIR
     std::vector<std::unique_ptr<QProcess>> copies_;
 };
 
@@ -125,11 +131,12 @@ void TestEndToEnd::init()
     QVERIFY(session_->isValid());
     const QFileDevice::Permissions ownerOnly =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    for (const char* folder : {"home", "runtime", "bin"}) {
+    for (const char* folder : {"home", "runtime", "bin", "tmp"}) {
         const QString path = session_->filePath(QLatin1String(folder));
         QVERIFY(QDir().mkdir(path));
         QVERIFY(QFile::setPermissions(path, ownerOnly));
     }
+    runtimeFolder_ = session_->filePath(QStringLiteral("runtime"));
 
     // Records what the program hands to the shell, one argument a line, and opens nothing:
     // no browser or mailer may start from a test.
@@ -171,8 +178,8 @@ QProcess* TestEndToEnd::startCopy()
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
     environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                       session_->filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder_);
+    environment.insert(QStringLiteral("TMPDIR"), session_->filePath(QStringLiteral("tmp")));
     environment.insert(QStringLiteral("PATH"), session_->filePath(QStringLiteral("bin")) +
                                                    QLatin1Char(':') +
                                                    environment.value(QStringLiteral("PATH")));
@@ -309,6 +316,53 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
     QProcess* third = startCopy();
     QVERIFY(third);
     QVERIFY2(!waitForMainWindow(third).isEmpty(), "the lock of the killed copy was not taken over");
+}
+
+void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
+{
+    // What lies at the lock's name: a file's bytes, "<FIFO>" or "<no permission>" (an empty
+    // file); nothing when null, in a runtime folder that cannot exist.
+    QTest::addColumn<QByteArray>("left");
+
+    QTest::newRow("empty lock file") << QByteArray("");
+    QTest::newRow("lock file without any permission") << QByteArray("<no permission>");
+    QTest::newRow("lock naming a dead copy") << QByteArray("999999999\nmensurio\nhost\n");
+    QTest::newRow("lock naming another program") << QByteArray("1\ninit\nhost\n");
+    QTest::newRow("FIFO of the lock's name") << QByteArray("<FIFO>");
+    QTest::newRow("runtime folder below a file") << QByteArray();
+}
+
+void TestEndToEnd::copiesStartedTogetherLeaveOne()
+{
+    QFETCH(QByteArray, left);
+
+    QFile lock(runtimeFolder_ + QStringLiteral("/mensurio.lock"));
+    if (left.isNull())
+        runtimeFolder_ = QStringLiteral(MENSURIO_EXE "/run");
+    else if (left == "<FIFO>")
+        QCOMPARE(::mkfifo(QFile::encodeName(lock.fileName()).constData(), 0600), 0);
+    else if (left == "<no permission>")
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.setPermissions({}));
+    else
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write(left) == left.size());
+    lock.close();
+
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(startCopy());
+    const auto running = [this] {
+        return std::count_if(copies_.begin(), copies_.end(), [](const auto& copy) {
+            return copy->state() != QProcess::NotRunning;
+        });
+    };
+    // All but one end by themselves, silently; the one left shows its window.
+    QTRY_VERIFY_WITH_TIMEOUT(running() <= 1, mapTimeoutMs);
+    QCOMPARE(running(), 1);
+    for (const std::unique_ptr<QProcess>& copy : copies_) {
+        if (copy->state() == QProcess::NotRunning)
+            QVERIFY(copy->exitStatus() == QProcess::NormalExit && copy->exitCode() == 0);
+        else
+            QVERIFY(!waitForMainWindow(copy.get()).isEmpty());
+    }
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()

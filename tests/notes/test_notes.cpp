@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,10 +17,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
-#include <optional>
 
 using namespace mensurio;
 
@@ -189,9 +192,43 @@ struct Obstruction {
     QString file;
 };
 
+// A file-fault case's files, by their path with the case's folder written "~": a regular
+// file as its bytes, a link as "->" and its target, a FIFO as this mark.
+using Tree = QMap<QString, QByteArray>;
+const QByteArray fifoMark = "<FIFO>";
+
+void makeTree(const QString& base, const Tree& tree)
+{
+    for (auto entry = tree.cbegin(); entry != tree.cend(); ++entry) {
+        const QString path = QString(entry.key()).replace(QLatin1Char('~'), base);
+        if (entry.value() == fifoMark)
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (entry.value().startsWith("->"))
+            QVERIFY(QFile::link(QString::fromUtf8(entry.value().mid(2)).replace('~', base), path));
+        else
+            writeFile(path, entry.value());
+    }
+}
+
+// Everything below `base` but folders, temporary files left behind included.
+Tree readTree(const QString& base)
+{
+    Tree tree;
+    QDirIterator it(base, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        tree.insert(entry.filePath().replace(base, QStringLiteral("~")),
+                    entry.isSymLink() ? "->" + entry.symLinkTarget().replace(base, "~").toUtf8()
+                    : entry.isFile()  ? contents(entry.filePath())
+                                      : fifoMark);
+    }
+    return tree;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Obstacle)
+Q_DECLARE_METATYPE(Tree)
 
 class TestNotes : public QObject {
     Q_OBJECT
@@ -206,6 +243,8 @@ private slots:
     void existingNotepadLeftAsItIs();
     void notepadThatCannotBeOpened_data();
     void notepadThatCannotBeOpened();
+    void fileFaults_data();
+    void fileFaults();
 
     void exportWritesTheSymbolsFile_data();
     void exportWritesTheSymbolsFile();
@@ -323,34 +362,114 @@ void TestNotes::notepadThatCannotBeOpened()
     obstruction.verifyUntouched();
 }
 
+void TestNotes::fileFaults_data()
+{
+    QTest::addColumn<bool>("notepad");          // a Weight notepad click, or the export
+    QTest::addColumn<QString>("notepadFolder"); // "" when even the program folder is unknown
+    QTest::addColumn<Tree>("before");
+    QTest::addColumn<bool>("writesFail");
+    QTest::addColumn<QString>("message"); // none when empty
+    QTest::addColumn<QString>("opened");  // handed to the shell; none when empty
+    QTest::addColumn<Tree>("after");
+
+    const QString weight = QStringLiteral("~/program/Notepad of Weight.txt");
+    const QString dataWeight = QStringLiteral("~/data/Notepad of Weight.txt");
+    const QString symbols = QStringLiteral("~/root/Mensurio Symbols.txt");
+    const QString notOpened = QStringLiteral("The notepad file could not be opened:\n");
+    const QString notCreated = QStringLiteral("The notepad file could not be created:\n");
+    const QString notSaved = QStringLiteral("The symbols file could not be saved:\n");
+    const QString saved = QStringLiteral("File successfully saved: ");
+    const QByteArray mine = "my notes\r\n";
+    const QByteArray toPrecious = "->~/outside/precious.txt";
+
+    QTest::newRow("notepad: a FIFO of that name is not waited on")
+        << true << "~/program" << Tree{{weight, fifoMark}} << false << notOpened + weight << ""
+        << Tree{{weight, fifoMark}};
+    QTest::newRow("notepad: a full disk leaves no empty file behind")
+        << true << "~/program" << Tree{} << true << notCreated + weight << "" << Tree{};
+    QTest::newRow("notepad: unwritable program folder, made in the data folder")
+        << true << "~/data" << Tree{} << false << "" << dataWeight << Tree{{dataWeight, "\r\n"}};
+    QTest::newRow("notepad: one already beside the program stays in use")
+        << true << "~/data" << Tree{{weight, mine}} << false << "" << weight
+        << Tree{{weight, mine}};
+    QTest::newRow("notepad: program folder unknown, nothing made at the root")
+        << true << "" << Tree{} << false << notCreated + "Notepad of Weight.txt"
+        << "" << Tree{};
+    QTest::newRow("export: a FIFO of that name is not waited on")
+        << false << "~/program" << Tree{{symbols, fifoMark}} << false << notSaved + symbols << ""
+        << Tree{{symbols, fifoMark}};
+    QTest::newRow("export: a full disk keeps the earlier export")
+        << false << "~/program" << Tree{{symbols, mine}} << true << notSaved + symbols << ""
+        << Tree{{symbols, mine}};
+    QTest::newRow("export: a link is replaced, its target untouched")
+        << false << "~/program" << Tree{{symbols, toPrecious}, {"~/outside/precious.txt", mine}}
+        << false << saved + symbols << symbols
+        << Tree{{symbols, expectedExport}, {"~/outside/precious.txt", mine}};
+    QTest::newRow("export: a dangling link's target is not created")
+        << false << "~/program" << Tree{{symbols, toPrecious}} << false << saved + symbols
+        << symbols << Tree{{symbols, expectedExport}};
+}
+
+void TestNotes::fileFaults()
+{
+    QFETCH(bool, notepad);
+    QFETCH(QString, notepadFolder);
+    QFETCH(Tree, before);
+    QFETCH(bool, writesFail);
+    QFETCH(QString, message);
+    QFETCH(QString, opened);
+    QFETCH(Tree, after);
+
+    Harness h;
+    QTemporaryDir base;
+    for (const char* folder : {"program", "data", "root", "outside"})
+        QDir(base.path()).mkdir(QLatin1String(folder));
+    const auto expand = [&base](QString text) { return text.replace('~', base.path()); };
+    h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
+    h.platform.notepadFolderPath = expand(notepadFolder);
+    h.platform.rootFolderPath = expand("~/root");
+    makeTree(base.path(), before);
+    auto symbols = h.loadSymbols();
+    // A full disk: every write fails with EFBIG instead of a signal.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit size{};
+    ::getrlimit(RLIMIT_FSIZE, &size);
+    const rlimit saved = size;
+    size.rlim_cur = writesFail ? 0 : saved.rlim_cur;
+    ::setrlimit(RLIMIT_FSIZE, &size);
+    if (notepad)
+        h.clickNotePad(QStringLiteral("Weight1"));
+    else
+        symbols->Command2_Click();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    if (message.isEmpty())
+        QVERIFY(h.platform.messages.isEmpty());
+    else
+        h.verifyOneMessage(expand(message),
+                           opened.isEmpty() ? MessageIcon::Exclamation : MessageIcon::Information);
+    h.verifyShellOpens(expand(opened), opened.isEmpty() ? 0 : 1);
+    QCOMPARE(readTree(base.path()), after);
+}
+
 void TestNotes::exportWritesTheSymbolsFile_data()
 {
     QTest::addColumn<QByteArray>("earlier");
-    QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<int>("exports");
 
-    QTest::newRow("no earlier file") << QByteArray() << false << 1;
-    QTest::newRow("second export replaces the first") << QByteArray() << false << 2;
-    QTest::newRow("longer earlier file") << QByteArray(5000, 'z') << false << 1;
-    // The folder forbids removing the file, but the file itself may be rewritten.
-    QTest::newRow("writable earlier file, read-only folder") << QByteArray("old\r\n") << true << 1;
+    QTest::newRow("no earlier file") << QByteArray() << 1;
+    QTest::newRow("second export replaces the first") << QByteArray() << 2;
+    QTest::newRow("longer earlier file") << QByteArray(5000, 'z') << 1;
 }
 
 void TestNotes::exportWritesTheSymbolsFile()
 {
     QFETCH(QByteArray, earlier);
-    QFETCH(bool, readOnlyFolder);
     QFETCH(int, exports);
 
-    if (readOnlyFolder && runningAsRoot())
-        QSKIP("root removes files from read-only folders");
     Harness h;
     if (!earlier.isEmpty())
         writeFile(h.exportPath(), earlier);
-    std::optional<Obstruction> obstruction;
-    if (readOnlyFolder)
-        obstruction.emplace(Obstacle::ReadOnlyFolder, h.rootFolder.path(),
-                            QStringLiteral("Mensurio Symbols.txt"));
     auto symbols = h.loadSymbols();
 
     for (int i = 0; i < exports; ++i)

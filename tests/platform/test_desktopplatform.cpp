@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,8 @@ private slots:
     void oneCopyAtATime();
     void lockLeftByDeadCopyIsTakenOver();
     void unusableRuntimeFolderStillStarts();
+    void notepadFolderFollowsWritability_data();
+    void notepadFolderFollowsWritability();
     void loginNameFitsTheBuffer_data();
     void loginNameFitsTheBuffer();
     void foldersOfTheDesktop();
@@ -82,6 +85,36 @@ void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
     file.close();
     DesktopPlatform platform(blocker + "/run");
     QVERIFY(!platform.previousInstance());
+}
+
+void TestDesktopPlatform::notepadFolderFollowsWritability_data()
+{
+    QTest::addColumn<QString>("programFolder");
+    QTest::addColumn<bool>("inProgramFolder");
+
+    // Cases that no write permission decides, so that they hold for root as well.
+    QTest::newRow("writable program folder") << "{folder}" << true;
+    QTest::newRow("program folder missing") << "{folder}/gone" << false;
+    QTest::newRow("program folder unknown") << "" << false;
+}
+
+void TestDesktopPlatform::notepadFolderFollowsWritability()
+{
+    QFETCH(QString, programFolder);
+    QFETCH(bool, inProgramFolder);
+
+    QTemporaryDir folder;
+    programFolder.replace(QStringLiteral("{folder}"), folder.path());
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+    QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
+
+    const QString chosen = DesktopPlatform::notepadFolderFor(programFolder);
+
+    qputenv("XDG_DATA_HOME", savedData);
+    QCOMPARE(chosen,
+             inProgramFolder ? programFolder : folder.filePath(QStringLiteral("data/Mensurio")));
+    QVERIFY(QFileInfo(chosen).isDir());
 }
 
 void TestDesktopPlatform::loginNameFitsTheBuffer_data()

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace mensurio::files {
+
+enum class Found { RegularFile, Nothing, SomethingElse };
+
+// Opens `path` for reading without ever blocking (a FIFO or device of that name answers
+// SomethingElse instead of hanging) and says what is there. Links are followed: a link to
+// a regular file is that file. Nothing is read.
+Found probe(const QString& path);
+
+enum class Write {
+    // Only where nothing has the name yet; an existing file, link or anything else keeps it.
+    NewOnly,
+    // The name is pointed at a new file: a link there is replaced, never written through,
+    // and a regular file the user may not write is left alone.
+    Replace
+};
+
+// Writes `bytes` to a temporary file beside `path` and only then gives it the name, so the
+// name holds either everything or what it held before. On failure nothing is left behind.
+bool writeWhole(const QString& path, const QByteArray& bytes, Write mode);
+
+} // namespace mensurio::files
