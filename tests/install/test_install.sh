@@ -18,6 +18,7 @@ finish() {
     wait "$app" 2>/dev/null || true
   fi
   stop_xvfb
+  chmod -R u+w "$scratch" 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap finish EXIT
@@ -63,9 +64,22 @@ mkdir -m 700 "$scratch/home" "$scratch/runtime" "$scratch/bin"
 opened="$scratch/opened.txt"
 printf '#!/bin/sh\nprintf "%%s\\n" "$@" >> "%s"\n' "$opened" >"$scratch/bin/xdg-open"
 chmod 755 "$scratch/bin/xdg-open"
+# The program folder of a system-wide install is not the user's to write. Root may write
+# anywhere, so as root the program runs as an ordinary user instead.
+user=()
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 755 "$scratch" "$scratch/bin"
+  touch "$opened"
+  chmod 666 "$opened"
+  chown nobody:nogroup "$scratch/home" "$scratch/runtime"
+  user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+  chmod a-w "$prefix/bin"
+fi
 start_xvfb
 read -r -a command <<<"$(entry Exec | sed 's/ *%[fFuUick]//g')"
-(cd "$scratch/home" && exec env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb HOME="$scratch/home" \
+(cd "$scratch/home" && exec "${user[@]}" env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb \
+  HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" \
   XDG_RUNTIME_DIR="$scratch/runtime" PATH="$scratch/bin:$prefix/bin:$PATH" "${command[@]}") &
 app=$!
 main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' |
@@ -81,8 +95,7 @@ for size in 16 24 32 48 64 128; do
   grep -q "($size x $size)" <<<"$icons" || fail "the window icon has no ${size}x${size} image"
 done
 
-# Each case: what xdg-open must be handed, then the xdotool command that asks for it. A case
-# for a notepad of a program folder the user cannot write goes here too.
+# Each case: what xdg-open must be handed, then the xdotool command that asks for it.
 expect_opened() {
   local wanted=$1
   shift
@@ -95,4 +108,13 @@ expect_opened() {
   [ "$(cat "$opened")" = "$wanted" ] || fail "$* opened \"$(cat "$opened")\", not \"$wanted\""
 }
 expect_opened "$share/mensurio/License Agreement.rtf" windowfocus --sync "$main" key ctrl+l
+
+# Pound <> Kilogram, then its notepad picture: the notepad goes to the user's data folder.
+notepad="$scratch/home/.local/share/Mensurio/Notepad of Weight.txt"
+xdotool mousemove --window "$main" --sync 110 157 click 1
+pair=$(timeout 10 xdotool search --sync --onlyvisible --name '^Conversion part of Weight$' |
+  head -n1) || true
+[ -n "$pair" ] || fail "Pound <> Kilogram showed no pair window"
+expect_opened "$notepad" mousemove --window "$pair" --sync 310 13 click 1
+[ "$(od -An -c "$notepad" | tr -d ' ')" = '\r\n' ] || fail "the new notepad does not hold CR LF"
 echo "PASS"
