@@ -1,6 +1,7 @@
 #include "about/aboutapp.h"
 
 #include "shell/launch.h"
+#include "ui/pictures.h"
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
@@ -22,7 +23,7 @@ AboutApp::AboutApp(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("AboutApp"));
     setWindowTitle(QStringLiteral("About Mensurio"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/about.ico")));
+    setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220);
     buildLayout();
 }

@@ -1,6 +1,7 @@
 #include "about/formensurio.h"
 
 #include "shell/launch.h"
+#include "ui/pictures.h"
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
@@ -14,7 +15,7 @@ ForMensurio::ForMensurio(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("ForMensurio"));
     setWindowTitle(QStringLiteral("I Like Mensurio"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/feedback.ico")));
+    setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335);
     buildLayout();
 }

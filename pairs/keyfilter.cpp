@@ -55,6 +55,10 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress:
         return !passes(*static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        // A line edit does nothing on a release but show its cursor again, which the
+        // press already did; letting it through repaints the field a second time.
+        return true;
     case QEvent::InputMethod: {
         // Composed text (dead keys, input methods) goes through the same gate.
         const auto* input = static_cast<QInputMethodEvent*>(event);

@@ -6,6 +6,7 @@ MENSURIO_PACKAGES=(
   xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
   desktop-file-utils appstream            # checking the menu entry and AppStream data
   dpkg-dev file lintian                   # building and checking the Debian package
+  python3-xlib                            # bench/startup.py watches the X server
 )
 
 # Installs only what is missing, so a ready machine starts at once.

@@ -1,20 +1,19 @@
 #include "ui/widgets.h"
 
+#include "ui/pictures.h"
+#include "ui/style.h"
+
+#include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
-
-// The pictures live in a static library, whose resource object the linker would
-// otherwise drop: registering them here ties it to every user of the ui helpers.
-static void registerResources() { Q_INIT_RESOURCE(resources); }
 
 namespace mensurio::ui {
 
 void initialise()
 {
-    registerResources();
+    QApplication::setStyle(new Style);
     loadFonts();
 }
 
@@ -41,18 +40,19 @@ void loadFonts()
 
 const QCursor& linkCursor()
 {
-    static const QCursor cursor(QPixmap(QStringLiteral(":/images/link.cur")), 6, 0);
+    static const QCursor cursor(picture(QStringLiteral("link.cur")), 6, 0);
     return cursor;
 }
 
 QIcon applicationIcon()
 {
-    // One icon for every window: the 256-colour 16 px picture for title bars, and the
-    // desktop theme's larger sizes for task switchers and docks.
+    // One icon for every window, built once and shared: the 256-colour 16 px picture for
+    // title bars, and the desktop theme's larger sizes for task switchers and docks.
     static const QIcon icon = [] {
-        QIcon sizes(QStringLiteral(":/images/app.ico"));
+        QIcon sizes = bakedIcon(u"app.ico");
         for (int size : {24, 32, 48, 64, 128, 256})
-            sizes.addFile(QStringLiteral(":/icons/app%1.png").arg(size), QSize(size, size));
+            for (const QImage& image : bakedImages(QStringLiteral("app%1.png").arg(size)))
+                sizes.addPixmap(QPixmap::fromImage(image));
         return sizes;
     }();
     return icon;
@@ -60,18 +60,20 @@ QIcon applicationIcon()
 
 QPixmap picture(const QString& name, qreal ratio)
 {
-    const QString path = QStringLiteral(":/images/") + name;
     if (ratio > 1.0) {
         // Every picture has a twin drawn at twice its size; on a high-DPI screen that twin
         // keeps the picture sharp instead of scaling the small one up.
-        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
-        if (!sharp.isNull()) {
-            sharp.setDevicePixelRatio(2.0);
-            return sharp;
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QList<QImage> sharp =
+            bakedImages(name.left(dot) + QStringLiteral("@2x") + name.mid(dot));
+        if (!sharp.isEmpty()) {
+            QImage image = sharp.first();
+            image.setDevicePixelRatio(2.0);
+            return QPixmap::fromImage(image);
         }
     }
-    return QPixmap(path);
+    const QList<QImage> images = bakedImages(name);
+    return images.isEmpty() ? QPixmap() : QPixmap::fromImage(images.first());
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)

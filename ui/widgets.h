@@ -18,7 +18,8 @@ constexpr QRect twipRect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-// Registers the pictures and fonts; called once at start-up, before any window.
+// Installs the program's style and registers the fonts; called once at start-up, before any
+// window.
 void initialise();
 
 // Tahoma at the given point size; start-up makes sure the family resolves.

@@ -1,0 +1,126 @@
+// Baked pictures against their files decoded the usual way, and repaints per keystroke.
+#include "fakeplatform.h"
+#include "pairs/pairwindow.h"
+#include "shell/mainform.h"
+#include "ui/pictures.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QTest>
+
+using namespace mensurio;
+
+namespace {
+
+// As a pixmap holds it: premultiplied, so a fully transparent pixel compares equal whatever
+// colour the file stored under it; the ratio that an "@2x" file name sets is no pixel.
+QImage shown(const QImage& image)
+{
+    QImage result = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    result.setDevicePixelRatio(1.0);
+    return result;
+}
+
+class PaintCounter : public QObject {
+public:
+    QHash<QObject*, int> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        paints[watched] += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestDrawing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ui::initialise(); }
+
+    void picturesMatchTheirFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        // Every file, so that one left out of the baking fails here.
+        const QDir images(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images"));
+        for (const QString& name : images.entryList(QDir::Files))
+            QTest::newRow(qPrintable(name)) << images.filePath(name);
+    }
+
+    void picturesMatchTheirFiles()
+    {
+        QFETCH(QString, file);
+        QImageReader reader(file);
+        const QList<QImage> baked = ui::bakedImages(QFileInfo(file).fileName());
+        QCOMPARE(baked.size(), qMax(1, reader.imageCount()));
+        for (const QImage& image : baked)
+            QCOMPARE(shown(image), shown(reader.read()));
+        QCOMPARE(shown(ui::picture(QFileInfo(file).fileName()).toImage()), shown(baked.first()));
+    }
+
+    void menuBarExtensionIconMatchesTheStyle()
+    {
+        const auto icon = QStyle::SP_ToolBarHorizontalExtensionButton;
+        const QIcon baked = QApplication::style()->standardIcon(icon);
+        const QIcon own =
+            qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle()->standardIcon(icon);
+        QCOMPARE(baked.availableSizes(), own.availableSizes());
+        for (const QSize& size : own.availableSizes())
+            QCOMPARE(shown(baked.pixmap(size).toImage()), shown(own.pixmap(size).toImage()));
+    }
+
+    void applicationIconIsBuiltOnce()
+    {
+        QCOMPARE(ui::applicationIcon().cacheKey(), ui::applicationIcon().cacheKey());
+    }
+
+    void keystrokeRepaintsEachChangedFieldOnce_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("paints"); // of each field
+
+        QTest::newRow("first digit") << "" << int(Qt::Key_5) << 1;
+        QTest::newRow("backspace") << "15" << int(Qt::Key_Backspace) << 1;
+        QTest::newRow("letter refused") << "1" << int(Qt::Key_A) << 0;
+    }
+
+    void keystrokeRepaintsEachChangedFieldOnce()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(int, paints);
+
+        QApplication::setCursorFlashTime(0); // a blinking cursor repaints without any key
+        test::FakePlatform platform;
+        MainForm form(platform);
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
+        auto* window = form.windows().show<PairWindow>(QStringLiteral("Weight1"));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* var1 = window->findChild<QLineEdit*>(QStringLiteral("Var1"));
+        auto* var2 = window->findChild<QLineEdit*>(QStringLiteral("Var2"));
+        QTest::keyClicks(var1, typed);
+        QTest::qWait(50); // the typing's own repaints
+
+        PaintCounter counter;
+        var1->installEventFilter(&counter);
+        var2->installEventFilter(&counter);
+        // Apart, as from a keyboard: the window repaints between the press and the release.
+        QTest::keyPress(var1, Qt::Key(key));
+        QTest::qWait(50);
+        QTest::keyRelease(var1, Qt::Key(key));
+        QTest::qWait(50);
+        QCOMPARE(counter.paints.value(var1), paints);
+        QCOMPARE(counter.paints.value(var2), paints);
+    }
+};
+
+QTEST_MAIN(TestDrawing)
+#include "test_drawing.moc"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QProxyStyle>
+
+namespace mensurio::ui {
+
+// The desktop's own style, but with the menu bar's extension button icon baked into the
+// program: QMenuBar asks for that icon as it is built, and loading it from Qt's resources
+// makes the image reader load every installed image-format plugin first.
+class Style : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
+};
+
+} // namespace mensurio::ui
