@@ -7,6 +7,10 @@ namespace mensurio {
 
 std::optional<double> readValue(const QString& text, const QLocale& locale)
 {
+    // The "00" rule writes "0." in every locale. Where "." is no decimal sign the locale
+    // refuses it, and the partner field would keep a stale result; it means zero anywhere.
+    if (text == QLatin1String("0."))
+        return 0.0;
     bool ok = false;
     const double value = locale.toDouble(text, &ok);
     // Qt reports an overflow either as a failure or as an infinity depending on the

@@ -166,6 +166,11 @@ void TestCore::readValue_data()
     QTest::newRow("leading point") << english << ".5" << true << 0.5;
     QTest::newRow("negative") << english << "-7.25" << true << -7.25;
     QTest::newRow("German decimal comma") << german << "2,5" << true << 2.5;
+    // "0." is what the "00" rule writes; it must read as zero where "." is no decimal sign.
+    for (const char* name : {"de_DE", "sv_SE", "ar_EG", "fa_IR"})
+        QTest::addRow("%s zero point", name) << QLocale(QLatin1String(name)) << "0." << true << 0.0;
+    QTest::newRow("Arabic decimal sign")
+        << QLocale(QStringLiteral("ar_EG")) << QString::fromUtf8("2\u066B5") << true << 2.5;
     QTest::newRow("empty") << english << "" << false << 0.0;
     QTest::newRow("minus") << english << "-" << false << 0.0;
     QTest::newRow("point") << english << "." << false << 0.0;
