@@ -209,6 +209,9 @@ void TestCore::writeValue_data()
     QTest::newRow("smallest plain") << english << 0.0001 << "0.0001";
     QTest::newRow("small exponent") << english << 0.00001 << "1E-05";
     QTest::newRow("large exponent") << english << 1e100 << "1E+100";
+    // Rounded up, the largest doubles would be written past the range of a double.
+    QTest::newRow("largest double stays readable")
+        << english << -std::numeric_limits<double>::max() << "-1.79769313486231E+308";
     QTest::newRow("German separator") << german << 5.08 << "5,08";
     QTest::newRow("German no grouping") << german << 1234567.5 << "1234567,5";
 }
