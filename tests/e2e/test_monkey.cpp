@@ -16,6 +16,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -363,6 +364,7 @@ void TestMonkey::survivesRandomInput()
 
     int nextPing = 0;
     QString why;
+    QElapsedTimer mainGone;
     while (x_->events() < events) {
         x_->pump();
         if (!running(0)) {
@@ -378,9 +380,15 @@ void TestMonkey::survivesRandomInput()
             return window.title == mainTitle;
         });
         if (main == windows.cend()) {
-            QTest::qWait(20); // on its way out
+            // On its way out; a main window gone for good while the program runs is a fault.
+            QVERIFY2(!mainGone.isValid() || mainGone.elapsed() < startTimeoutMs,
+                     "the main window vanished but the program still runs");
+            if (!mainGone.isValid())
+                mainGone.start();
+            QTest::qWait(20);
             continue;
         }
+        mainGone.invalidate();
         act(windows);
         if (x_->events() >= nextPing) {
             const bool answered = x_->ping(main->id, pingTimeoutMs);

@@ -144,12 +144,6 @@ QList<XMonkey::Window> XMonkey::windowsOf(qint64 pid)
     return found;
 }
 
-void XMonkey::mapWindow(unsigned long window)
-{
-    XMapWindow(asDisplay(display_), window);
-    XSync(asDisplay(display_), False);
-}
-
 void XMonkey::focus(unsigned long window)
 {
     // What a window manager does on a click; there is none on this server.

@@ -37,7 +37,6 @@ public:
 
     // Mapped top-level windows of the process, popups included.
     QList<Window> windowsOf(qint64 pid);
-    void mapWindow(unsigned long window);
     void focus(unsigned long window);
 
     // keysym names as in <X11/keysymdef.h> without "XK_", modifiers first: {"Control_L", "v"}.
