@@ -7,6 +7,10 @@ namespace mensurio {
 
 std::optional<double> readValue(const QString& text, const QLocale& locale)
 {
+    // The "00" rule writes "0." in every locale. Where "." is no decimal sign the locale
+    // refuses it, and the partner field would keep a stale result; it means zero anywhere.
+    if (text == QLatin1String("0."))
+        return 0.0;
     bool ok = false;
     const double value = locale.toDouble(text, &ok);
     // Qt reports an overflow either as a failure or as an infinity depending on the
@@ -23,6 +27,11 @@ std::optional<QString> writeValue(double value, const QLocale& locale)
     // A negative zero (typed "-0", or a tiny negative product) still reads as plain zero.
     if (value == 0.0)
         return QStringLiteral("0");
+    // Above this, 15 significant digits round to 1.79769313486232E+308, which lies beyond
+    // the double range and could not be read back; those few values are rounded down.
+    constexpr double largestReadable = 1.79769313486231e308;
+    if (std::fabs(value) > largestReadable)
+        value = std::copysign(largestReadable, value);
     // The general format with precision 15 is exactly the form wanted: 15 significant
     // digits, trailing zeros dropped, and the exponent form "1E+15" / "1E-05" outside
     // 1E-05 <= |x| < 1E+15. to_chars ignores the C locale that QApplication sets.

@@ -13,18 +13,22 @@ bool allowedCharacter(QChar c)
     return (u >= u'0' && u <= u'9') || u == u'-' || u == u',' || u == u'.' || u == 8;
 }
 
-bool allowedText(const QString& text)
+} // namespace
+
+KeyFilter::KeyFilter(const QLocale& locale, QObject* parent)
+    : QObject(parent), decimalSign_(locale.decimalPoint())
+{}
+
+bool KeyFilter::allowedText(const QString& text) const
 {
     for (QChar c : text) {
-        if (!allowedCharacter(c))
+        if (!allowedCharacter(c) && !decimalSign_.contains(c))
             return false;
     }
     return true;
 }
 
-} // namespace
-
-bool KeyFilter::passes(const QKeyEvent& event)
+bool KeyFilter::passes(const QKeyEvent& event) const
 {
     // Clipboard and undo are refused however the desktop spells them.
     for (QKeySequence::StandardKey key :

@@ -1,23 +1,30 @@
 #pragma once
 
+#include <QLocale>
 #include <QObject>
 
 class QKeyEvent;
 
 namespace mensurio {
 
-// Lets only digits, "-", ",", "." and backspace reach a value field. Keys that type no
-// character (arrows, Home, End, Delete, Tab) keep their usual meaning; the clipboard
-// and undo combinations do nothing.
+// Lets only digits, "-", ",", ".", the locale's own decimal sign and backspace reach a
+// value field. Keys that type no character (arrows, Home, End, Delete, Tab) keep their
+// usual meaning; the clipboard and undo combinations do nothing.
 class KeyFilter : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    KeyFilter(const QLocale& locale, QObject* parent);
 
-    static bool passes(const QKeyEvent& event);
+    bool passes(const QKeyEvent& event) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool allowedText(const QString& text) const;
+
+    // Arabic and Persian write fractions with U+066B; without it no fraction could be typed.
+    const QString decimalSign_;
 };
 
 } // namespace mensurio

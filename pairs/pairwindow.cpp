@@ -100,7 +100,7 @@ void PairWindow::buildLayout()
     ui::label(panel, QStringLiteral("Label1"), firstUnit, 240, 1800, regular);
     ui::label(panel, QStringLiteral("Label2"), secondUnit, 240, 2190, regular);
 
-    auto* keyFilter = new KeyFilter(this);
+    auto* keyFilter = new KeyFilter(context_.locale, this);
     auto makeField = [&](const char* name, int top, const QString& unit) {
         auto* field = new QLineEdit(panel);
         field->setObjectName(QLatin1String(name));

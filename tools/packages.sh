@@ -1,12 +1,14 @@
 # Debian packages Mensurio needs to build, run and test; sourced by the other scripts.
 MENSURIO_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
+  libxtst-dev                             # XTest: the monkey test's real input
   fonts-wine                              # Tahoma, where the desktop has none
   xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
   xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
   desktop-file-utils appstream            # checking the menu entry and AppStream data
   dpkg-dev file lintian                   # building and checking the Debian package
   python3-xlib                            # bench/startup.py watches the X server
+  clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
 )
 
 # Installs only what is missing, so a ready machine starts at once.

@@ -27,3 +27,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON -DMENSURIO_SANITIZE=ON
+
+echo "== Value-text fuzzer (libFuzzer, one minute) =="
+bash "$top/tools/fuzz.sh" 60

@@ -166,6 +166,11 @@ void TestCore::readValue_data()
     QTest::newRow("leading point") << english << ".5" << true << 0.5;
     QTest::newRow("negative") << english << "-7.25" << true << -7.25;
     QTest::newRow("German decimal comma") << german << "2,5" << true << 2.5;
+    // "0." is what the "00" rule writes; it must read as zero where "." is no decimal sign.
+    for (const char* name : {"de_DE", "sv_SE", "ar_EG", "fa_IR"})
+        QTest::addRow("%s zero point", name) << QLocale(QLatin1String(name)) << "0." << true << 0.0;
+    QTest::newRow("Arabic decimal sign")
+        << QLocale(QStringLiteral("ar_EG")) << QString::fromUtf8("2\u066B5") << true << 2.5;
     QTest::newRow("empty") << english << "" << false << 0.0;
     QTest::newRow("minus") << english << "-" << false << 0.0;
     QTest::newRow("point") << english << "." << false << 0.0;
@@ -204,6 +209,9 @@ void TestCore::writeValue_data()
     QTest::newRow("smallest plain") << english << 0.0001 << "0.0001";
     QTest::newRow("small exponent") << english << 0.00001 << "1E-05";
     QTest::newRow("large exponent") << english << 1e100 << "1E+100";
+    // Rounded up, the largest doubles would be written past the range of a double.
+    QTest::newRow("largest double stays readable")
+        << english << -std::numeric_limits<double>::max() << "-1.79769313486231E+308";
     QTest::newRow("German separator") << german << 5.08 << "5,08";
     QTest::newRow("German no grouping") << german << 1234567.5 << "1234567,5";
 }

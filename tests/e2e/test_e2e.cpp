@@ -1,5 +1,6 @@
 // The real executable on a private X server, driven by real X input: what only a desktop
 // shows, such as one running copy per user, windows that map, keyboard focus and shortcuts.
+#include "session.h"
 #include "xclient.h"
 
 #include <QDeadlineTimer>
@@ -168,21 +169,10 @@ void TestEndToEnd::cleanup()
 
 QProcess* TestEndToEnd::startCopy()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // Nothing of the desktop this test runs on may leak in: no other display, session bus,
-    // session manager or settings folder.
-    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XAUTHORITY", "SESSION_MANAGER",
-                             "DBUS_SESSION_BUS_ADDRESS", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                             "XDG_DATA_HOME", "XDG_STATE_HOME"})
-        environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
-    environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
+    QProcessEnvironment environment = e2e::programEnvironment(display_, QDir(session_->path()));
+    // Each lock case has a runtime folder of its own, and the fallback lock a temp folder.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder_);
     environment.insert(QStringLiteral("TMPDIR"), session_->filePath(QStringLiteral("tmp")));
-    environment.insert(QStringLiteral("PATH"), session_->filePath(QStringLiteral("bin")) +
-                                                   QLatin1Char(':') +
-                                                   environment.value(QStringLiteral("PATH")));
 
     auto copy = std::make_unique<QProcess>();
     copy->setProcessEnvironment(environment);

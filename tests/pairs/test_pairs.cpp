@@ -20,13 +20,13 @@ const QLocale english(QLocale::English, QLocale::UnitedStates);
 
 // A pair window as the registry makes it: constructed, then loaded once.
 struct Harness {
-    explicit Harness(const QString& window)
+    explicit Harness(const QString& window, const QLocale& locale = english)
     {
         mainWindow = std::make_unique<QWidget>();
         QPixmap marker(16, 16);
         marker.fill(Qt::magenta);
         mainWindow->setWindowIcon(QIcon(marker));
-        context = std::make_unique<Context>(Context{platform, mainWindow.get(), english});
+        context = std::make_unique<Context>(Context{platform, mainWindow.get(), locale});
         pairWindow = std::make_unique<PairWindow>(unitPair(*pairByWindow(window)), *context);
         pairWindow->Form_Load();
     }
@@ -72,6 +72,8 @@ private slots:
     void typing();
     void keyFilter_data();
     void keyFilter();
+    void localeDecimalSign_data();
+    void localeDecimalSign();
     void clipboardAndUndoDoNothing_data();
     void clipboardAndUndoDoNothing();
     void keysWithoutCharacterKeepWorking();
@@ -210,6 +212,52 @@ void TestPairs::keyFilter()
     QTest::keyClick(h.var1(), Qt::Key_Return);
     QTest::keyClick(h.var1(), Qt::Key_Escape);
     QCOMPARE(h.var1()->text(), expected);
+}
+
+void TestPairs::localeDecimalSign_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("var1");
+    QTest::addColumn<QString>("var2");
+
+    // The "00" rule writes "0." whatever the locale; the locked Temp1 field must then show
+    // the converted zero, 32 degrees Fahrenheit, in decimal-comma and Arabic locales too.
+    for (const char* name : {"en_US", "de_DE", "sv_SE", "ar_EG", "fa_IR"}) {
+        QTest::addRow("%s double zero backward in Temp1", name)
+            << QLocale(QLatin1String(name)) << "Temp1" << true << "00"
+            << "32"
+            << "0.";
+    }
+    // U+066B is the Arabic and Persian decimal sign: 1.5 x 0.2 and 2.5 x 2.54.
+    QTest::newRow("ar_EG decimal sign")
+        << QLocale(QStringLiteral("ar_EG")) << "Weight2" << false << QString::fromUtf8("1\u066B5")
+        << QString::fromUtf8("1\u066B5") << QString::fromUtf8("0\u066B3");
+    QTest::newRow("fa_IR decimal sign")
+        << QLocale(QStringLiteral("fa_IR")) << "Length5" << false << QString::fromUtf8("2\u066B5")
+        << QString::fromUtf8("2\u066B5") << QString::fromUtf8("6\u066B35");
+    QTest::newRow("en_US refuses U+066B")
+        << english << "Weight2" << false << QString::fromUtf8("1\u066B5") << "15"
+        << "3";
+}
+
+void TestPairs::localeDecimalSign()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, window);
+    QFETCH(bool, second);
+    QFETCH(QString, typed);
+    QFETCH(QString, var1);
+    QFETCH(QString, var2);
+
+    Harness h(window, locale);
+    if (second)
+        h.chooseSecondDirection();
+    typeCharacters(second ? h.var2() : h.var1(), typed);
+    QCOMPARE(h.var1()->text(), var1);
+    QCOMPARE(h.var2()->text(), var2);
 }
 
 void TestPairs::clipboardAndUndoDoNothing_data()
