@@ -1,10 +1,17 @@
 #include "ui/widgets.h"
 
+#include "ui/theme.h"
+
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 // The pictures live in a static library, whose resource object the linker would
 // otherwise drop: registering them here ties it to every user of the ui helpers.
@@ -12,10 +19,66 @@ static void registerResources() { Q_INIT_RESOURCE(resources); }
 
 namespace mensurio::ui {
 
+namespace {
+
+// Reached over the accessibility bus, a picture or link label is pressed the way a click
+// presses it. Its name is its text or tool tip; it stays out of the focus chain.
+class ClickAccessible : public QAccessibleWidget {
+public:
+    explicit ClickAccessible(ClickLabel* label)
+        : QAccessibleWidget(label,
+                            label->pixmap().isNull() ? QAccessible::Link : QAccessible::Button)
+    {}
+
+    QStringList actionNames() const override
+    {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& actionName) override
+    {
+        if (actionName != pressAction())
+            return QAccessibleWidget::doAction(actionName);
+        // A disabled window takes no clicks; it takes no presses either.
+        if (widget()->isEnabled())
+            emit static_cast<ClickLabel*>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface* clickAccessible(const QString&, QObject* object)
+{
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label && label->acts() ? new ClickAccessible(label) : nullptr;
+}
+
+// Enter, Return and the keypad's Enter press the focused button, as Space does.
+class EnterPresses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key->isAutoRepeat())
+            static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+};
+
+} // namespace
+
 void initialise()
 {
     registerResources();
     loadFonts();
+    applyTheme();
+    QAccessible::installFactory(clickAccessible);
 }
 
 QFont tahoma(double pointSize, bool bold)
@@ -63,6 +126,11 @@ QPixmap picture(const QString& name, qreal ratio)
     return QPixmap(path);
 }
 
+bool ClickLabel::acts() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&ClickLabel::clicked));
+}
+
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
@@ -100,8 +168,10 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
     linkFont.setUnderline(underline);
     result->setFont(linkFont);
     result->setTextFormat(Qt::PlainText);
+    // A disabled link keeps the disabled text colour of every other label.
     QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     result->setPalette(palette);
     result->setCursor(linkCursor());
     result->setAccessibleName(text);
@@ -124,6 +194,18 @@ ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& imag
     }
     if (link)
         result->setCursor(linkCursor());
+    return result;
+}
+
+QPushButton* pushButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& rect)
+{
+    auto* result = new QPushButton(caption, parent);
+    result->setObjectName(name);
+    result->setGeometry(rect);
+    result->setAutoDefault(false);
+    result->setAccessibleName(caption);
+    result->installEventFilter(new EnterPresses(result));
     return result;
 }
 
@@ -204,6 +286,17 @@ void centreOnScreen(QWidget* window)
     QRect frameRect = window->frameGeometry();
     frameRect.moveCenter(screen->availableGeometry().center());
     window->move(frameRect.topLeft());
+}
+
+void keepInFrontOf(QWidget* window, QWidget* owner)
+{
+    if (!owner)
+        return;
+    // Both need their native windows for the link; the window manager reads it when the
+    // window maps (WM_TRANSIENT_FOR on X11, the parent surface on Wayland).
+    window->winId();
+    owner->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 } // namespace mensurio::ui
