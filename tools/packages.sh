@@ -3,6 +3,7 @@ MENSURIO_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
   fonts-wine                              # Tahoma, where the desktop has none
   xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
+  openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
 )
 
 # Installs only what is missing, so a ready machine starts at once.

@@ -25,14 +25,28 @@ namespace {
 // presses it. Its name is its text or tool tip; it stays out of the focus chain.
 class ClickAccessible : public QAccessibleWidget {
 public:
-    explicit ClickAccessible(ClickLabel* label)
-        : QAccessibleWidget(label,
-                            label->pixmap().isNull() ? QAccessible::Link : QAccessible::Button)
-    {}
+    explicit ClickAccessible(ClickLabel* label) : QAccessibleWidget(label) {}
+
+    QAccessible::Role role() const override
+    {
+        const bool picture = !label()->pixmap().isNull();
+        if (label()->acts())
+            return picture ? QAccessible::Button : QAccessible::Link;
+        return picture ? QAccessible::Graphic : QAccessible::StaticText;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString text = QAccessibleWidget::text(kind);
+        return kind == QAccessible::Name && text.isEmpty() ? label()->text() : text;
+    }
 
     QStringList actionNames() const override
     {
-        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+        QStringList names = QAccessibleWidget::actionNames();
+        if (label()->acts())
+            names.prepend(pressAction());
+        return names;
     }
 
     void doAction(const QString& actionName) override
@@ -40,15 +54,20 @@ public:
         if (actionName != pressAction())
             return QAccessibleWidget::doAction(actionName);
         // A disabled window takes no clicks; it takes no presses either.
-        if (widget()->isEnabled())
-            emit static_cast<ClickLabel*>(widget())->clicked();
+        if (label()->acts() && label()->isEnabled())
+            emit label()->clicked();
     }
+
+private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
 };
 
+// Asked whenever a label is first looked at, which may be before its click is connected:
+// whether it acts is decided at each question, not here.
 QAccessibleInterface* clickAccessible(const QString&, QObject* object)
 {
     auto* label = qobject_cast<ClickLabel*>(object);
-    return label && label->acts() ? new ClickAccessible(label) : nullptr;
+    return label ? new ClickAccessible(label) : nullptr;
 }
 
 // Enter, Return and the keypad's Enter press the focused button, as Space does.
