@@ -311,8 +311,9 @@ void keepInFrontOf(QWidget* window, QWidget* owner)
 {
     if (!owner)
         return;
-    // Both need their native windows for the link; the window manager reads it when the
-    // window maps (WM_TRANSIENT_FOR on X11, the parent surface on Wayland).
+    // Qt hands the link to the window manager only for dialogs (WM_TRANSIENT_FOR on X11,
+    // the parent surface on Wayland), and both need their native windows for it.
+    window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     window->winId();
     owner->winId();
     window->windowHandle()->setTransientParent(owner->windowHandle());
