@@ -26,6 +26,8 @@ AboutApp::AboutApp(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220);
     buildLayout();
+    // The main window is disabled behind it: a click there must not bury this window.
+    ui::keepInFrontOf(this, context.mainWindow);
 }
 
 void AboutApp::buildLayout()
@@ -97,11 +99,8 @@ void AboutApp::buildLayout()
     // The band's outline lies past both sides and the bottom; only its top edge shows.
     QFrame* band = ui::frame(this, QStringLiteral("Frame1"), twipRect(-450, 4350, 8505, 915), true);
     auto button = [band](const char* name, const QString& caption, const QRect& rect) {
-        auto* result = new QPushButton(caption, band);
-        result->setObjectName(QLatin1String(name));
+        QPushButton* result = ui::pushButton(band, QLatin1String(name), caption, rect);
         result->setFont(ui::tahoma(8.25));
-        result->setGeometry(rect);
-        result->setAccessibleName(caption);
         return result;
     };
     back_ = button("MinimizeToTray2", QStringLiteral("Back To Main Window"),

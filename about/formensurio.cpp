@@ -18,6 +18,8 @@ ForMensurio::ForMensurio(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335);
     buildLayout();
+    // The main window is disabled behind it: a click there must not bury this window.
+    ui::keepInFrontOf(this, context.mainWindow);
 }
 
 void ForMensurio::buildLayout()

@@ -135,12 +135,7 @@ void Symbols::buildLayout()
     text2_->stackUnder(frame);
 
     auto button = [frame](const char* name, const QString& caption, int top) {
-        auto* result = new QPushButton(caption, frame);
-        result->setObjectName(QLatin1String(name));
-        result->setGeometry(twipRect(420, top, 6765, 345));
-        result->setAutoDefault(false);
-        result->setAccessibleName(caption);
-        return result;
+        return ui::pushButton(frame, QLatin1String(name), caption, twipRect(420, top, 6765, 345));
     };
     QPushButton* command2 =
         button("Command2", QStringLiteral("Get these symbols on a TXT file"), 2430);

@@ -261,11 +261,7 @@ void MainForm::buildCommandFrame(QWidget* client)
     QFrame* box =
         ui::frame(client, QStringLiteral("Frame2"), twipRect(7410, 3330, 3465, 2055), true);
     auto button = [box](const char* name, const QString& caption, int top) {
-        auto* result = new QPushButton(caption, box);
-        result->setObjectName(QLatin1String(name));
-        result->setGeometry(twipRect(180, top, 3105, 315));
-        result->setAutoDefault(false);
-        return result;
+        return ui::pushButton(box, QLatin1String(name), caption, twipRect(180, top, 3105, 315));
     };
     QPushButton* command1 =
         button("Command1", QStringLiteral("Minimize application to Taskbar"), 300);
@@ -308,6 +304,8 @@ void MainForm::buildMenus()
     for (const PairMenu& group : pairMenus) {
         QMenu* sub = conversions->addMenu(QLatin1String(group.caption));
         sub->setObjectName(QLatin1String(group.name));
+        // Qt would hide the lines that open and close every category submenu.
+        sub->setSeparatorsCollapsible(false);
         separator(sub, group.firstLine);
         for (int i = 0; i < group.count; ++i) {
             const PairId pair = group.pairs[static_cast<std::size_t>(i)];

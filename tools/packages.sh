@@ -9,6 +9,7 @@ MENSURIO_PACKAGES=(
   dpkg-dev file lintian                   # building and checking the Debian package
   python3-xlib                            # bench/startup.py watches the X server
   clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
+  openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
 )
 
 # Installs only what is missing, so a ready machine starts at once.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the main window and of one pair window per category, taken on a private X
 # server, to check the layout by eye. Builds nothing: give the build folder to use
-# (default: build/ at the top of the work tree). The PNGs go to <build>/screenshots/.
+# (default: build/ at the top of the work tree) and optionally a desktop theme to run under:
+# light (default), qt6ct-dark (qt6ct with its "darker" colours) or gtk-dark (the GTK platform
+# theme with Adwaita:dark). The PNGs go to <build>/screenshots/, or <build>/screenshots/<theme>/.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
@@ -12,13 +14,28 @@ if [ ! -x "$program" ]; then
   echo "No program at $program: build it first." >&2
   exit 1
 fi
+theme=${2:-light}
 shots="$build/screenshots"
+[ "$theme" = light ] || shots="$shots/$theme"
 mkdir -p "$shots"
 
 # A private home and runtime folder: a copy of Mensurio that the user has open must not
 # make this one end as a second copy.
 session=$(mktemp -d)
-mkdir -m 700 "$session/home" "$session/runtime"
+mkdir -m 700 "$session/home" "$session/runtime" "$session/config"
+desktop=(QT_QPA_PLATFORMTHEME= XDG_CONFIG_HOME="$session/config")
+case "$theme" in
+light) ;;
+qt6ct-dark)
+  mkdir "$session/config/qt6ct"
+  printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\n' \
+    >"$session/config/qt6ct/qt6ct.conf"
+  desktop=(QT_QPA_PLATFORMTHEME=qt6ct XDG_CONFIG_HOME="$session/config") ;;
+gtk-dark) desktop=(QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark XDG_CONFIG_HOME="$session/config") ;;
+*)
+  echo "Unknown theme $theme: light, qt6ct-dark or gtk-dark." >&2
+  exit 1 ;;
+esac
 app=""
 finish() {
   if [ -n "$app" ]; then
@@ -32,7 +49,8 @@ trap finish EXIT
 start_xvfb
 xdotool mousemove 0 0 # no hover look on any control
 
-HOME="$session/home" XDG_RUNTIME_DIR="$session/runtime" QT_QPA_PLATFORM=xcb "$program" &
+env "${desktop[@]}" HOME="$session/home" XDG_RUNTIME_DIR="$session/runtime" QT_QPA_PLATFORM=xcb \
+  "$program" &
 app=$!
 
 # Prints the id of the visible window with exactly this title, once it has mapped.

@@ -4,7 +4,7 @@
 
 namespace mensurio::ui {
 
-// The desktop's own style, but with the menu bar's extension button icon baked into the
+// The program's style, with the menu bar's extension button icon baked into the
 // program: QMenuBar asks for that icon as it is built, and loading it from Qt's resources
 // makes the image reader load every installed image-format plugin first.
 class Style : public QProxyStyle {

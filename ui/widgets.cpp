@@ -1,20 +1,99 @@
 #include "ui/widgets.h"
 
 #include "ui/pictures.h"
-#include "ui/style.h"
+#include "ui/theme.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace mensurio::ui {
 
+namespace {
+
+// Reached over the accessibility bus, a picture or link label is pressed the way a click
+// presses it. Its name is its text or tool tip; it stays out of the focus chain.
+class ClickAccessible : public QAccessibleWidget {
+public:
+    explicit ClickAccessible(ClickLabel* label) : QAccessibleWidget(label) {}
+
+    QAccessible::Role role() const override
+    {
+        const bool picture = !label()->pixmap().isNull();
+        if (label()->acts())
+            return picture ? QAccessible::Button : QAccessible::Link;
+        return picture ? QAccessible::Graphic : QAccessible::StaticText;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString text = QAccessibleWidget::text(kind);
+        return kind == QAccessible::Name && text.isEmpty() ? label()->text() : text;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (label()->acts())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& actionName) override
+    {
+        if (actionName != pressAction())
+            return QAccessibleWidget::doAction(actionName);
+        // A disabled window takes no clicks; it takes no presses either.
+        if (label()->acts() && label()->isEnabled())
+            emit label()->clicked();
+    }
+
+private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+};
+
+// Asked whenever a label is first looked at, which may be before its click is connected:
+// whether it acts is decided at each question, not here.
+QAccessibleInterface* clickAccessible(const QString&, QObject* object)
+{
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label ? new ClickAccessible(label) : nullptr;
+}
+
+// Enter, Return and the keypad's Enter press the focused button, as Space does.
+class EnterPresses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key->isAutoRepeat())
+            static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+};
+
+} // namespace
+
 void initialise()
 {
-    QApplication::setStyle(new Style);
     loadFonts();
+    applyTheme();
+    QAccessible::installFactory(clickAccessible);
 }
 
 QFont tahoma(double pointSize, bool bold)
@@ -76,6 +155,11 @@ QPixmap picture(const QString& name, qreal ratio)
     return images.isEmpty() ? QPixmap() : QPixmap::fromImage(images.first());
 }
 
+bool ClickLabel::acts() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&ClickLabel::clicked));
+}
+
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
@@ -113,8 +197,10 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
     linkFont.setUnderline(underline);
     result->setFont(linkFont);
     result->setTextFormat(Qt::PlainText);
+    // A disabled link keeps the disabled text colour of every other label.
     QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     result->setPalette(palette);
     result->setCursor(linkCursor());
     result->setAccessibleName(text);
@@ -137,6 +223,18 @@ ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& imag
     }
     if (link)
         result->setCursor(linkCursor());
+    return result;
+}
+
+QPushButton* pushButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& rect)
+{
+    auto* result = new QPushButton(caption, parent);
+    result->setObjectName(name);
+    result->setGeometry(rect);
+    result->setAutoDefault(false);
+    result->setAccessibleName(caption);
+    result->installEventFilter(new EnterPresses(result));
     return result;
 }
 
@@ -217,6 +315,18 @@ void centreOnScreen(QWidget* window)
     QRect frameRect = window->frameGeometry();
     frameRect.moveCenter(screen->availableGeometry().center());
     window->move(frameRect.topLeft());
+}
+
+void keepInFrontOf(QWidget* window, QWidget* owner)
+{
+    if (!owner)
+        return;
+    // Qt hands the link to the window manager only for dialogs (WM_TRANSIENT_FOR on X11,
+    // the parent surface on Wayland), and both need their native windows for it.
+    window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    window->winId();
+    owner->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 } // namespace mensurio::ui

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QRect>
 
+class QPushButton;
+
 namespace mensurio::ui {
 
 // Layouts are measured in twips: 15 to a device-independent pixel at 96 dpi. Qt's
@@ -33,11 +35,15 @@ QIcon applicationIcon();
 // A picture from the resources for a screen of the given device pixel ratio.
 QPixmap picture(const QString& name, qreal ratio = 1.0);
 
-// A label or picture that reports a left click released over it.
+// A label or picture that reports a left click released over it. One that acts on the
+// click offers the act to assistive technology as "Press", and never takes the focus.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+
+    // Whether a click does anything here.
+    bool acts() const;
 
 signals:
     void clicked();
@@ -59,6 +65,10 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
 // A picture from the resources, shown at its own size at the twips rectangle.
 ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& image,
                        const QRect& rect, const QString& toolTip = {}, bool link = false);
+// A push button at the twips rectangle that Enter and Return press as well as Space, in
+// every window: Qt only lets them press the default buttons of dialogs.
+QPushButton* pushButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& rect);
 // A captionless frame, optionally with the plain single outline.
 QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outline);
 // A straight horizontal rule between two twips points.
@@ -78,5 +88,8 @@ void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips);
 void centreOnFirstShow(QWidget* window);
 // Centres the window on the primary screen.
 void centreOnScreen(QWidget* window);
+// Tells the window manager that the window belongs to the owner, so it stays in front of
+// it, also while the owner is disabled and the user clicks on it.
+void keepInFrontOf(QWidget* window, QWidget* owner);
 
 } // namespace mensurio::ui

@@ -72,10 +72,15 @@ private slots:
     void pairWindowConvertsTypedDigits();
     void windowManagerCloseEndsProgram_data();
     void windowManagerCloseEndsProgram();
+    void ownedWindowStaysAboveDisabledMainWindow_data();
+    void ownedWindowStaysAboveDisabledMainWindow();
 
 private:
     QProcess* startCopy();
     Run xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
+    Run tool(const QString& program, const QStringList& arguments, int timeoutMs) const;
+    // A window's property or the root's, as X window ids in the property's order.
+    QList<qulonglong> windowIds(const QString& window, const QString& property) const;
     QString waitForMainWindow(const QProcess* copy) const;
     QStringList visibleWindows(const QProcess* copy) const;
     QString waitForNewWindow(const QProcess* copy, const QStringList& known) const;
@@ -91,6 +96,7 @@ private:
     std::unique_ptr<QTemporaryDir> session_;
     QString runtimeFolder_; // the copies' XDG_RUNTIME_DIR
     std::vector<std::unique_ptr<QProcess>> copies_;
+    std::unique_ptr<QProcess> windowManager_;
 };
 
 void TestEndToEnd::initTestCase()
@@ -117,6 +123,10 @@ void TestEndToEnd::initTestCase()
 
 void TestEndToEnd::cleanupTestCase()
 {
+    if (windowManager_) {
+        windowManager_->terminate();
+        windowManager_->waitForFinished();
+    }
     x_.reset();
     xvfb_.terminate();
     if (!xvfb_.waitForFinished(5000)) {
@@ -188,11 +198,16 @@ QProcess* TestEndToEnd::startCopy()
 
 Run TestEndToEnd::xdotool(const QStringList& arguments, int timeoutMs) const
 {
+    return tool(QStringLiteral("xdotool"), arguments, timeoutMs);
+}
+
+Run TestEndToEnd::tool(const QString& program, const QStringList& arguments, int timeoutMs) const
+{
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(program, arguments);
     // "search --sync" waits for ever; a window that never maps shows as no answer.
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -270,6 +285,23 @@ bool TestEndToEnd::pressKeys(const QString& window, const QString& keys) const
                           QStringLiteral("key")};
     arguments += keys.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return xdotool(arguments).exitCode == 0;
+}
+
+QList<qulonglong> TestEndToEnd::windowIds(const QString& window, const QString& property) const
+{
+    const QStringList where = window.isEmpty() ? QStringList{QStringLiteral("-root")}
+                                               : QStringList{QStringLiteral("-id"), window};
+    // "NAME(WINDOW): window id # 0x400007, 0x600009"; no "#" when the property is unset.
+    const QString line =
+        tool(QStringLiteral("xprop"), where + QStringList{property}, 5000).lines.value(0);
+    QList<qulonglong> ids;
+    for (const QString& id : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
+        bool ok = false;
+        const qulonglong value = id.trimmed().toULongLong(&ok, 16);
+        if (ok)
+            ids.append(value);
+    }
+    return ids;
 }
 
 QString TestEndToEnd::recordedShellArguments() const
@@ -491,6 +523,56 @@ void TestEndToEnd::windowManagerCloseEndsProgram()
     QVERIFY2(copy->waitForFinished(mapTimeoutMs), "the program did not end");
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy->exitCode(), 0);
+}
+
+void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("About") << QStringLiteral("ctrl+a");
+    QTest::newRow("feedback") << QStringLiteral("ctrl+i");
+}
+
+void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow()
+{
+    QFETCH(QString, keys);
+    // A real window manager, which raises a window that is clicked, disabled or not. It
+    // stays for the rest of the run (a second one would race the first one's exit), so the
+    // cases that expect none come before this one.
+    if (!windowManager_)
+        windowManager_ = std::make_unique<QProcess>();
+    if (windowManager_->state() == QProcess::NotRunning) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
+        environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
+        windowManager_->setProcessEnvironment(environment);
+        windowManager_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(windowManager_->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !windowIds(QString(), QStringLiteral("_NET_SUPPORTING_WM_CHECK")).isEmpty(), 10000);
+    }
+
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    const QString mainWindow = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    QVERIFY(pressKeys(mainWindow, keys));
+    const QString owned = waitForNewWindow(copy, {mainWindow});
+    QVERIFY2(!owned.isEmpty(), "no window mapped");
+    QCOMPARE(windowIds(owned, QStringLiteral("WM_TRANSIENT_FOR")),
+             QList<qulonglong>{mainWindow.toULongLong()});
+
+    // Near the main window's left edge, beside the centred smaller window.
+    QCOMPARE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                      QStringLiteral("--window"), mainWindow, QStringLiteral("20"),
+                      QStringLiteral("60"), QStringLiteral("click"), QStringLiteral("1")})
+                 .exitCode,
+             0);
+    QTest::qWait(500); // the window manager restacks after the click
+    const QList<qulonglong> stacking =
+        windowIds(QString(), QStringLiteral("_NET_CLIENT_LIST_STACKING")); // bottom to top
+    QVERIFY(stacking.contains(mainWindow.toULongLong()));
+    QVERIFY2(stacking.indexOf(owned.toULongLong()) > stacking.indexOf(mainWindow.toULongLong()),
+             "the main window was raised over its owned window");
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

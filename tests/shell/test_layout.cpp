@@ -527,7 +527,9 @@ void TestLayout::menuTree()
     QCOMPARE(found->title(), title);
     QStringList actual;
     for (QAction* action : found->actions()) {
-        const QString caption = action->isSeparator() ? QStringLiteral("-") : action->text();
+        // A separator Qt collapsed has no place in the drawn menu.
+        const bool drawn = !found->actionGeometry(action).isEmpty();
+        const QString caption = action->isSeparator() ? QString(drawn ? "-" : "") : action->text();
         const QString name = action->menu() ? QString() : action->objectName();
         actual << name + '|' + caption + '|' +
                       action->shortcut().toString(QKeySequence::PortableText);

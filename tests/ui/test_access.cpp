@@ -1,0 +1,190 @@
+// What the desktop must not take away: readable text under any theme, keyboard presses of
+// buttons, presses over the accessibility bus, and the look of a disabled main window.
+#include "fakeplatform.h"
+#include "shell/mainform.h"
+#include "ui/widgets.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+using namespace mensurio;
+
+namespace {
+
+// WCAG 2 relative luminance.
+double luminance(const QColor& colour)
+{
+    double sum = 0;
+    for (auto [c, weight] :
+         {std::pair{colour.redF(), 0.2126}, {colour.greenF(), 0.7152}, {colour.blueF(), 0.0722}})
+        sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    return sum;
+}
+
+} // namespace
+
+class TestAccess : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ui::initialise(); }
+    void init() { mainForm = std::make_unique<MainForm>(platform), mainForm->show(); }
+    void cleanup() { mainForm.reset(); }
+
+    void textIsReadable_data();
+    void textIsReadable();
+    void enterPressesButton_data();
+    void enterPressesButton();
+    void clickablesOfferPress_data();
+    void clickablesOfferPress();
+    void disabledLinksTurnGrey();
+
+private:
+    QWidget* window(const QString& name)
+    {
+        return name == QLatin1String("MainForm") ? mainForm.get() : mainForm->windows().show(name);
+    }
+    test::FakePlatform platform;
+    std::unique_ptr<MainForm> mainForm;
+};
+
+// Also run under a dark desktop theme (tests/CMakeLists.txt): text vanished there.
+void TestAccess::textIsReadable_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("direction"); // of a pair window
+    for (const char* name : {"MainForm", "Symbols", "AboutApp", "ForMensurio"})
+        QTest::newRow(name) << name << 0;
+    QTest::newRow("Weight1 first direction") << "Weight1" << 0;
+    QTest::newRow("Weight1 second direction") << "Weight1" << 1;
+}
+
+void TestAccess::textIsReadable()
+{
+    QFETCH(QString, window);
+    QFETCH(int, direction);
+    QWidget* shown = this->window(window);
+    if (auto* parts = shown->findChild<QComboBox*>("Parts"))
+        parts->setCurrentIndex(direction), emit parts->activated(direction);
+    for (QWidget* widget : shown->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const bool field = widget->inherits("QLineEdit") || widget->inherits("QPlainTextEdit");
+        if (!widget->isVisible() || !(field || (label && !label->text().isEmpty())))
+            continue;
+        // A label shows the nearest painted widget under it; a field paints its own base.
+        const QWidget* under = widget;
+        while (!field && under != shown && !(under = under->parentWidget())->autoFillBackground()) {
+        }
+        const QColor fore = widget->palette().color(field ? QPalette::Text : QPalette::WindowText);
+        const QColor back = field ? widget->palette().color(QPalette::Base)
+                                  : under->palette().color(under->backgroundRole());
+        const double ratio = (std::max(luminance(fore), luminance(back)) + 0.05) /
+                             (std::min(luminance(fore), luminance(back)) + 0.05);
+        QVERIFY2(ratio >= 4.5, qPrintable(widget->objectName() + ": " + fore.name() + " on " +
+                                          back.name() + ", " + QString::number(ratio) + ":1"));
+    }
+}
+
+void TestAccess::enterPressesButton_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("presses");
+    const int keypad = Qt::KeypadModifier, ctrl = Qt::ControlModifier;
+    QTest::newRow("main, Return") << "MainForm"
+                                  << "Command2" << int(Qt::Key_Return) << 0 << 1;
+    QTest::newRow("main, keypad Enter") << "MainForm"
+                                        << "Command3" << int(Qt::Key_Enter) << keypad << 1;
+    QTest::newRow("About, Enter") << "AboutApp"
+                                  << "MinimizeToTray2" << int(Qt::Key_Enter) << 0 << 1;
+    QTest::newRow("Symbols, Return") << "Symbols"
+                                     << "Command1" << int(Qt::Key_Return) << 0 << 1;
+    QTest::newRow("Ctrl+Return is no press") << "MainForm"
+                                             << "Command2" << int(Qt::Key_Return) << ctrl << 0;
+}
+
+void TestAccess::enterPressesButton()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, presses);
+    auto* target = this->window(window)->findChild<QAbstractButton*>(button);
+    QSignalSpy clicked(target, &QAbstractButton::clicked);
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(clicked.count(), presses);
+}
+
+void TestAccess::clickablesOfferPress_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name"); // empty: a click does nothing there
+    QTest::newRow("main pair link") << "MainForm"
+                                    << "Label9"
+                                    << "Pound <> Kilogram";
+    QTest::newRow("main donate picture") << "MainForm"
+                                         << "Image29"
+                                         << "Donate with PayPal";
+    QTest::newRow("pair notepad") << "Length2"
+                                  << "NotePad"
+                                  << "Notepad of Lenght";
+    QTest::newRow("pair erase") << "Length2"
+                                << "Image2"
+                                << "Erase current results";
+    QTest::newRow("About mail link") << "AboutApp"
+                                     << "Label6"
+                                     << "support@example.com";
+    QTest::newRow("feedback note picture") << "ForMensurio"
+                                           << "Image1"
+                                           << "Note!";
+    QTest::newRow("category picture: no press") << "MainForm"
+                                                << "Image6"
+                                                << "";
+    QTest::newRow("feedback section picture: no press") << "ForMensurio"
+                                                        << "Image29"
+                                                        << "";
+}
+
+void TestAccess::clickablesOfferPress()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    auto* target = this->window(window)->findChild<ui::ClickLabel*>(control);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(target);
+    QAccessibleActionInterface* actions = accessible->actionInterface();
+    const QString press = QAccessibleActionInterface::pressAction();
+    QCOMPARE(actions && actions->actionNames().contains(press), !name.isEmpty());
+    if (name.isEmpty())
+        return;
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QSignalSpy clicked(target, &ui::ClickLabel::clicked);
+    actions->doAction(press);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(target->focusPolicy(), Qt::NoFocus);
+}
+
+void TestAccess::disabledLinksTurnGrey()
+{
+    QWidget* link = mainForm->findChild<QWidget*>("Label29");
+    mainForm->setEnabled(false);
+    // What a label draws with: the colour of the group its state selects.
+    QCOMPARE(link->palette().color(QPalette::Disabled, QPalette::WindowText),
+             QColor(190, 190, 190));
+    mainForm->setEnabled(true);
+    QCOMPARE(link->palette().color(QPalette::Active, QPalette::WindowText), QColor(0, 0, 192));
+}
+
+QTEST_MAIN(TestAccess)
+#include "test_access.moc"
