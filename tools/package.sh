@@ -23,6 +23,8 @@ lintian --display-info --fail-on error,warning "$deb" 2>&1 | { grep -v 'root pri
 # What the package installs must work as installed: unpack it and run the install checks.
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
+# Open to every user, as /usr is: run as root, the test starts the program as another user.
+chmod 755 "$unpacked"
 dpkg-deb -x "$deb" "$unpacked"
 bash "$top/tests/install/test_install.sh" --prefix "$unpacked/usr"
 echo "$deb"

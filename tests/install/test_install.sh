@@ -73,6 +73,7 @@ if [ "$(id -u)" -eq 0 ]; then
   chmod 666 "$opened"
   chown nobody:nogroup "$scratch/home" "$scratch/runtime"
   user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  "${user[@]}" test -x "$prefix/bin/mensurio" || fail "an ordinary user cannot run $prefix/bin/mensurio"
 else
   chmod a-w "$prefix/bin"
 fi
