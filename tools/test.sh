@@ -13,8 +13,10 @@ run_suite() {
   shift
   cmake -S "$top" -B "$build" -G Ninja "$@" >/dev/null
   cmake --build "$build" -j "$jobs"
-  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+  ctest --test-dir "$build" --output-on-failure -j "$jobs" | tee "$build/ctest.log"
+  passed=$((passed + $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$build/ctest.log")))
 }
+passed=0
 
 echo "== Build with warnings as errors =="
 run_suite "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON
@@ -30,3 +32,7 @@ run_suite "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON -DMENS
 
 echo "== Value-text fuzzer (libFuzzer, one minute) =="
 bash "$top/tools/fuzz.sh" 60
+passed=$((passed + 2)) # the package check and the fuzzer run
+
+# Every stage stops the run on a failure, so reaching this line means none failed.
+echo "tests: $passed passed, 0 failed"
