@@ -90,7 +90,7 @@ main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Mensurio - Versio
 wm_class=$(xprop -id "$main" WM_CLASS)
 [[ $wm_class == *"\"$(entry StartupWMClass)\"" ]] ||
   fail "window class $wm_class does not match StartupWMClass=$(entry StartupWMClass)"
-# Qt's X11 plugin hands the window manager the icon's sizes up to 128 px.
+# xprop prints a long property only in part, up to the 128 px image; the property holds 256 px too.
 icons=$(xprop -id "$main" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u)
 for size in 16 24 32 48 64 128; do
   grep -q "($size x $size)" <<<"$icons" || fail "the window icon has no ${size}x${size} image"
