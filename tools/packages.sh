@@ -42,6 +42,15 @@ start_xvfb() {
   rm -f "$fd_file"
 }
 
+# Ends the program whose process id is in $app, if one was started.
+stop_app() {
+  if [ -n "${app:-}" ]; then
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  return 0
+}
+
 stop_xvfb() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   return 0

@@ -38,10 +38,7 @@ gtk-dark) desktop=(QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark XDG_CONFIG_H
 esac
 app=""
 finish() {
-  if [ -n "$app" ]; then
-    kill "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-  fi
+  stop_app
   stop_xvfb
   rm -rf "$session"
 }

@@ -13,10 +13,7 @@ app_id=com.example.Mensurio
 scratch=$(mktemp -d)
 app=""
 finish() {
-  if [ -n "$app" ]; then
-    kill "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-  fi
+  stop_app
   stop_xvfb
   chmod -R u+w "$scratch" 2>/dev/null || true
   rm -rf "$scratch"
