@@ -97,10 +97,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     if (argc != 4)
         fail(QStringLiteral("usage: bakepictures <resources.qrc> <pictures.cpp> <pictures.bin>"));
-    QList<Frame> frames = readPictures(QFile::decodeName(argv[1])) + extensionIcon();
-    // The twins for high-DPI screens go last: the kernel maps a file's pages in blocks
-    // around each one touched, so on a normal screen they would otherwise come into
-    // memory beside the pictures shown.
+    // The pixels keep this order: the menu bar's icon, then the resource list's order, which
+    // puts what the main window shows first. The kernel maps a file's pages in blocks
+    // around each one touched, so a start then brings in only the pictures it shows.
+    // The twins for high-DPI screens go last, away from those a normal screen shows.
+    QList<Frame> frames = extensionIcon() + readPictures(QFile::decodeName(argv[1]));
     std::stable_partition(frames.begin(), frames.end(), [](const Frame& frame) {
         return !frame.name.contains(QLatin1String("@2x"));
     });
@@ -128,9 +129,11 @@ int main(int argc, char* argv[])
     write(table,
           "// Made by bakepictures from resources.qrc; edit the pictures, not this file.\n"
           "#include \"ui/pictures.h\"\n\n"
-          "// Rows of ARGB32 and RGB32 pixels need 4-byte alignment; whole pages keep the\n"
-          "// pixels apart from other data.\n"
-          "asm(\".pushsection .rodata\\n.balign 4096\\nmensurio_baked_pixels:\\n.incbin \\\"" +
+          "// Rows of ARGB32 and RGB32 pixels need 4-byte alignment. A section of their own,\n"
+          "// which the linker places after the read-only data, keeps other data's pages from\n"
+          "// bringing pixels no window shows into memory.\n"
+          "asm(\".pushsection mensurio_pixels, \\\"a\\\"\\n.balign 4096\\n\"\n"
+          "    \"mensurio_baked_pixels:\\n.incbin \\\"" +
               blob.toUtf8() +
               "\\\"\\n.popsection\");\n"
               "asm(\".hidden mensurio_baked_pixels\\n.globl mensurio_baked_pixels\");\n"

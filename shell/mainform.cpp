@@ -200,15 +200,12 @@ void MainForm::buildHeader(QWidget* client)
         ->setAccessibleName(QStringLiteral("Mensurio"));
     ui::label(header, QStringLiteral("Label1"), QStringLiteral("Welcome to Mensurio 1.2"), 1620,
               330, ui::tahoma(8.25, true));
-    QLabel* about = ui::label(header, QStringLiteral("Label2"),
-                              QStringLiteral("This program gives you the ability to perform the "
-                                             "conversion between the most widely used units in "
-                                             "Physics, Math and Chemistry with the most accurate "
-                                             "results."),
-                              1620, 540, ui::tahoma(8.25));
-    about->setWordWrap(true);
-    about->setGeometry(twipRect(1620, 540, 6495, 465));
-    about->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui::wrappedLabel(header, QStringLiteral("Label2"),
+                     QStringLiteral("This program gives you the ability to perform the "
+                                    "conversion between the most widely used units in "
+                                    "Physics, Math and Chemistry with the most accurate "
+                                    "results."),
+                     twipRect(1620, 540, 6495, 465), ui::tahoma(8.25));
 
     ui::ClickLabel* minimize =
         ui::pictureBox(header, QStringLiteral("Image31"), QStringLiteral("minimize.ico"),

@@ -11,6 +11,11 @@ class Style : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
 
+    // Gives every palette Qt builds (the application's, and any a platform theme offers
+    // for a class of widgets) the program's colours; see programPalette().
+    void polish(QPalette& palette) override;
+    using QProxyStyle::polish;
+
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };

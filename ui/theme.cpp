@@ -59,11 +59,10 @@ QPalette programPalette()
 void applyTheme()
 {
     // A platform theme may also pick a style that draws with colours of its own.
+    // The style gives the application its palette (Style::polish).
     QApplication::setStyle(new Style(QStyleFactory::create(QStringLiteral("Fusion"))));
-    const QPalette palette = programPalette();
-    QApplication::setPalette(palette);
     // Tool tips keep a palette of their own, which a theme fills in at start-up.
-    QToolTip::setPalette(palette);
+    QToolTip::setPalette(programPalette());
 }
 
 } // namespace mensurio::ui

@@ -188,6 +188,21 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
     return result;
 }
 
+QLabel* wrappedLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
+                     const QFont& font)
+{
+    // Not sized to its text first, as label() does: laying out a long text on one line
+    // only to throw the size away costs more than the rest of the label.
+    auto* result = new QLabel(text, parent);
+    result->setObjectName(name);
+    result->setFont(font);
+    result->setTextFormat(Qt::PlainText);
+    result->setWordWrap(true);
+    result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    result->setGeometry(rect);
+    return result;
+}
+
 ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                       const QFont& font, const QColor& colour, bool underline)
 {

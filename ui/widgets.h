@@ -59,6 +59,9 @@ private:
 // A label that sizes itself to its text on one line, placed at a twips position.
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
               const QFont& font);
+// A label whose text wraps within the twips rectangle, from its top left corner.
+QLabel* wrappedLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
+                     const QFont& font);
 // A clickable link label: hand cursor, link look, accessible as a link named by its text.
 ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                       const QFont& font, const QColor& colour, bool underline = true);
