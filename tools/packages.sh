@@ -7,7 +7,7 @@ MENSURIO_PACKAGES=(
   xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
   desktop-file-utils appstream            # checking the menu entry and AppStream data
   dpkg-dev file lintian                   # building and checking the Debian package
-  python3-xlib                            # bench/startup.py watches the X server
+  python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
   clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
   openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
 )
