@@ -81,6 +81,20 @@ private slots:
         QCOMPARE(ui::applicationIcon().cacheKey(), ui::applicationIcon().cacheKey());
     }
 
+    void widgetsShareTheApplicationPalette()
+    {
+        // Fusion caches what it draws under the palette's key: a copy per widget would
+        // have it draw and keep the same button bevel once per button.
+        test::FakePlatform platform;
+        MainForm form(platform);
+        const QList<QWidget*> widgets = form.findChildren<QWidget*>(QStringLiteral("Command1")) +
+                                        form.findChildren<QWidget*>(QStringLiteral("Command4")) +
+                                        form.findChildren<QWidget*>(QStringLiteral("Label10"));
+        QCOMPARE(widgets.size(), 3);
+        for (const QWidget* widget : widgets)
+            QCOMPARE(widget->palette().cacheKey(), QApplication::palette().cacheKey());
+    }
+
     void keystrokeRepaintsEachChangedFieldOnce_data()
     {
         QTest::addColumn<QString>("typed");
