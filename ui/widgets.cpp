@@ -176,13 +176,23 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
         emit clicked();
 }
 
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
-              const QFont& font)
+namespace {
+
+QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font)
 {
     auto* result = new QLabel(text, parent);
     result->setObjectName(name);
     result->setFont(font);
     result->setTextFormat(Qt::PlainText);
+    return result;
+}
+
+} // namespace
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
+              const QFont& font)
+{
+    QLabel* result = plainLabel(parent, name, text, font);
     result->move(px(left), px(top));
     result->adjustSize();
     return result;
@@ -193,10 +203,7 @@ QLabel* wrappedLabel(QWidget* parent, const QString& name, const QString& text, 
 {
     // Not sized to its text first, as label() does: laying out a long text on one line
     // only to throw the size away costs more than the rest of the label.
-    auto* result = new QLabel(text, parent);
-    result->setObjectName(name);
-    result->setFont(font);
-    result->setTextFormat(Qt::PlainText);
+    QLabel* result = plainLabel(parent, name, text, font);
     result->setWordWrap(true);
     result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     result->setGeometry(rect);
