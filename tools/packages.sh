@@ -1,10 +1,16 @@
-# Debian packages Mensurio needs to build, run and test; sourced by the other scripts.
-MENSURIO_PACKAGES=(
-  cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
-  libxtst-dev                             # XTest: the monkey test's real input
+# Debian packages Mensurio needs, sourced by the other scripts.
+
+# Building and running the program.
+MENSURIO_RUN_PACKAGES=(
+  cmake ninja-build g++ qt6-base-dev      # the build
   fonts-wine                              # Tahoma, where the desktop has none
-  xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
   xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
+)
+# A private X server and a screenshot, for a machine without a display.
+MENSURIO_SCREEN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
+# The tests, the package check, the benchmarks and the fuzzer.
+MENSURIO_TEST_PACKAGES=(
+  libx11-dev libxtst-dev                  # Xlib and XTest: the end-to-end and monkey suites
   desktop-file-utils appstream            # checking the menu entry and AppStream data
   dpkg-dev file lintian                   # building and checking the Debian package
   python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
@@ -12,10 +18,14 @@ MENSURIO_PACKAGES=(
   openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
 )
 
-# Installs only what is missing, so a ready machine starts at once.
+# Installs only what is missing of the packages named (all of the above when none is
+# named), so a ready machine starts at once.
 install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] ||
+    wanted=("${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_TEST_PACKAGES[@]}")
   local missing=()
-  for package in "${MENSURIO_PACKAGES[@]}"; do
+  for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$package")
   done
@@ -26,7 +36,6 @@ install_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
-
 # Starts a private X server and exports DISPLAY; stop_xvfb ends it.
 start_xvfb() {
   local fd_file

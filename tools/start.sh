@@ -4,13 +4,22 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
-install_packages
+display=
+if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${DISPLAY:-}" ]; then
+  display=yes
+fi
+# Only what the program needs; the tests bring their own (tools/test.sh).
+if [ -n "$display" ]; then
+  install_packages "${MENSURIO_RUN_PACKAGES[@]}"
+else
+  install_packages "${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_SCREEN_PACKAGES[@]}"
+fi
 
 build="$top/build"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" --target mensurio
 
-if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${DISPLAY:-}" ]; then
+if [ -n "$display" ]; then
   exec "$build/mensurio"
 fi
 

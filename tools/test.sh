@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
-install_packages
+install_packages # all of them
 
 jobs=$(nproc)
 run_suite() {
