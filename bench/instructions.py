@@ -3,7 +3,7 @@
 
 The times that startup.py reports move by ten per cent from run to run on a shared
 machine; instruction counts do not. Each program runs once under callgrind on a private
-Xvfb: the profile is dumped when the root window sees its window mapped, and again when
+Xvfb, with private home, runtime, config, data and cache folders: the profile is dumped when the root window sees its window mapped, and again when
 the program is ended after its first frame, once the screen has been quiet for two
 seconds. Prints the instructions until the mapping, from the mapping to idle, and in all,
 with Mensurio's ratios to the bare window.
@@ -30,10 +30,8 @@ def totals(path):
 
 def count(screen, program, scratch):
     """(instructions until the mapping, instructions from the mapping until idle)"""
-    runtime = tempfile.mkdtemp(dir=scratch)
-    os.chmod(runtime, 0o700)
     out = os.path.join(scratch, os.path.basename(program) + ".callgrind")
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, DISPLAY=screen.display.get_display_name())
+    env = startup.private_environment(scratch, screen.display.get_display_name())
     process = subprocess.Popen(
         ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out, program],
         env=env, cwd=os.path.dirname(program), stderr=subprocess.DEVNULL)

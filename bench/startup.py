@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Start-up of Mensurio beside a bare Qt window, on a private X server.
 
-Starts the bare window (bench/bare_window) and the real program turn about, each in a
-private runtime folder, and reports for each the medians of: the time from start until
+Starts the bare window (bench/bare_window) and the real program turn about, each with
+private home, runtime, config, data and cache folders, and reports for each the medians of: the time from start until
 its window is mapped, until its first frame is complete (the last drawing of the burst
 that follows the mapping), the processor time spent until the mapping, and the resident
 and anonymous memory half a second after it; then Mensurio's figures as ratios of the
@@ -136,14 +136,26 @@ def memory_kb(pid):
     return values["VmRSS"], values["RssAnon"]
 
 
+def private_environment(scratch, display):
+    """The environment of one start: a home, runtime, config, data and cache folder of its
+    own, so that neither what else runs on the machine nor an earlier start (a notepad, a
+    settings or cache file) changes what the start does."""
+    top = tempfile.mkdtemp(dir=scratch)
+    folders = {}
+    for variable, name in (("HOME", "home"), ("XDG_RUNTIME_DIR", "runtime"),
+                           ("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
+                           ("XDG_CACHE_HOME", "cache")):
+        folders[variable] = os.path.join(top, name)
+        os.mkdir(folders[variable], 0o700)
+    return dict(os.environ, DISPLAY=display, **folders)
+
+
 class Run:
     """One started program; ends it when left."""
 
     def __init__(self, screen, program, scratch):
         self.screen = screen
-        runtime = tempfile.mkdtemp(dir=scratch)
-        os.chmod(runtime, 0o700)
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, DISPLAY=screen.display.get_display_name())
+        env = private_environment(scratch, screen.display.get_display_name())
         self.start = time.monotonic()
         self.process = subprocess.Popen([program], env=env, cwd=os.path.dirname(program))
 
