@@ -20,8 +20,10 @@ enum class Write {
     Replace
 };
 
-// Writes `bytes` to a temporary file beside `path` and only then gives it the name, so the
-// name holds either everything or what it held before. On failure nothing is left behind.
+// Writes `bytes` to a new file beside `path`, unnamed where the file system allows, and only
+// then gives it the name, so the name holds either everything or what it held before. On
+// failure nothing is left behind; after a crash, nothing either, or at the latest once the
+// next write of that name has run. A relative path is refused.
 bool writeWhole(const QString& path, const QByteArray& bytes, Write mode);
 
 } // namespace mensurio::files
