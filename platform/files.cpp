@@ -58,25 +58,6 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// A write past the user's file-size limit (ulimit -f) must fail with EFBIG like a full disk,
-// not end the program with SIGXFSZ. A handler that does nothing, rather than SIG_IGN, is not
-// inherited by the programs the user opens; a disposition someone chose is left alone.
-void surviveFileSizeLimit()
-{
-    static const bool done = [] {
-        struct sigaction current {};
-        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-            struct sigaction nothing {};
-            nothing.sa_handler = [](int) {};
-            nothing.sa_flags = SA_RESTART;
-            ::sigemptyset(&nothing.sa_mask);
-            ::sigaction(SIGXFSZ, &nothing, nullptr);
-        }
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 const QByteArray temporaryMark = ".tmp-";
 
 // The temporary names of `name`: name.tmp-<pid>-<n>.
@@ -157,6 +138,24 @@ bool giveName(int folder, const QByteArray& from, const QByteArray& to, Write mo
 }
 
 } // namespace
+
+void surviveFileSizeLimit()
+{
+    // A handler that does nothing, rather than SIG_IGN, is not inherited by the programs the
+    // user opens; a disposition someone chose is left alone.
+    static const bool done = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction nothing {};
+            nothing.sa_handler = [](int) {};
+            nothing.sa_flags = SA_RESTART;
+            ::sigemptyset(&nothing.sa_mask);
+            ::sigaction(SIGXFSZ, &nothing, nullptr);
+        }
+        return true;
+    }();
+    Q_UNUSED(done);
+}
 
 Found probe(const QString& path)
 {

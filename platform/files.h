@@ -5,6 +5,11 @@
 
 namespace mensurio::files {
 
+// A write past the user's file-size limit (ulimit -f) then fails with EFBIG, as on a full
+// disk, instead of ending the program with SIGXFSZ. Every write makes sure of it; calling it
+// first thing covers the toolkit's own writes (a log on standard error) too.
+void surviveFileSizeLimit();
+
 enum class Found { RegularFile, Nothing, SomethingElse };
 
 // Opens `path` for reading without ever blocking (a FIFO or device of that name answers
