@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "platform/userfolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,15 +131,25 @@ QString DesktopPlatform::notepadFolderFor(const QString& programFolder)
         ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0 &&
         QFileInfo(programFolder).isDir())
         return programFolder;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (data.isEmpty() || !QDir().mkpath(data))
+    // The toolkit's AppDataLocation, but never below a relative or empty folder.
+    const QByteArray base = userfolders::xdg("XDG_DATA_HOME", "/.local/share");
+    if (base.isEmpty())
+        return {};
+    const QString data = QDir::cleanPath(QFile::decodeName(base) + QLatin1Char('/') +
+                                         QCoreApplication::applicationName());
+    if (!QDir().mkpath(data))
         return {};
     return data;
 }
 
 QString DesktopPlatform::notepadFolder() { return notepadFolderFor(programFolder()); }
 
-QString DesktopPlatform::rootFolder() { return QDir::homePath(); }
+QString DesktopPlatform::rootFolder()
+{
+    // Empty when the user has no home at all: the caller's write then fails rather than
+    // landing at "/" or in the working folder.
+    return QDir::cleanPath(QFile::decodeName(userfolders::home()));
+}
 
 bool DesktopPlatform::previousInstance()
 {

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,51 +58,104 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// A new, empty file beside `target`, named after it, created by this call alone. The
-// kernel applies the user's umask, as for any file the user makes.
-QByteArray createTemporary(const QByteArray& target, Descriptor& fd)
+const QByteArray temporaryMark = ".tmp-";
+
+// The temporary names of `name`: name.tmp-<pid>-<n>.
+QByteArray temporaryName(const QByteArray& name, int attempt)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name =
-            target + ".tmp-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
-        const int made =
-            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (made >= 0) {
-            fd.reset(made);
-            return name;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    return {};
+    return name + temporaryMark + QByteArray::number(::getpid()) + '-' +
+           QByteArray::number(attempt);
 }
 
-bool mayReplace(const QByteArray& target)
+// A copy that crashed while writing under a temporary name (on a file system without unnamed
+// files, or an earlier version) left that file behind. The next write removes those of this
+// name that are the user's own and whose writer is gone; a running writer's file, or another
+// user's, stays.
+void removeStaleTemporaries(int folder, const QByteArray& name)
+{
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (!entries) {
+        if (listing >= 0)
+            ::close(listing);
+        return;
+    }
+    const QByteArray prefix = name + temporaryMark;
+    while (const dirent* entry = ::readdir(entries)) {
+        const QByteArray found(entry->d_name);
+        if (!found.startsWith(prefix))
+            continue;
+        const QList<QByteArray> parts = found.mid(prefix.size()).split('-');
+        bool isPid = false, isNumber = false;
+        const pid_t writer = parts.size() == 2 ? parts[0].toInt(&isPid) : 0;
+        parts.value(1).toUInt(&isNumber);
+        struct stat there {};
+        if (!isPid || !isNumber || writer <= 0 ||
+            ::fstatat(folder, found.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(there.st_mode) || there.st_uid != ::geteuid())
+            continue;
+        if (writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(folder, found.constData(), 0);
+    }
+    ::closedir(entries);
+}
+
+bool mayReplace(int folder, const QByteArray& name)
 {
     struct stat there {};
-    if (::lstat(target.constData(), &there) != 0)
+    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISLNK(there.st_mode))
         return true;
     // A FIFO, device, socket or folder of that name is not ours to replace, and a file the
     // user has made read-only stays as it is.
-    return S_ISREG(there.st_mode) && ::access(target.constData(), W_OK) == 0;
+    return S_ISREG(there.st_mode) && ::faccessat(folder, name.constData(), W_OK, 0) == 0;
 }
 
-bool giveName(const QByteArray& from, const QByteArray& to, Write mode)
+// Gives an unnamed file (O_TMPFILE) a name in `folder`. Through /proc for an ordinary user;
+// AT_EMPTY_PATH where /proc is missing needs a privilege only some have.
+bool linkUnnamed(int fd, int folder, const QByteArray& name)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    return ::linkat(fd, "", folder, name.constData(), AT_EMPTY_PATH) == 0;
+}
+
+bool giveName(int folder, const QByteArray& from, const QByteArray& to, Write mode)
 {
     if (mode == Write::Replace)
-        return ::rename(from.constData(), to.constData()) == 0;
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return ::renameat(folder, from.constData(), folder, to.constData()) == 0;
+    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // A file system without the no-replace rename: a hard link fails just as surely on a
     // name that is taken.
-    return ::link(from.constData(), to.constData()) == 0;
+    return ::linkat(folder, from.constData(), folder, to.constData(), 0) == 0;
 }
 
 } // namespace
+
+void surviveFileSizeLimit()
+{
+    // A handler that does nothing, rather than SIG_IGN, is not inherited by the programs the
+    // user opens; a disposition someone chose is left alone.
+    static const bool done = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction nothing {};
+            nothing.sa_handler = [](int) {};
+            nothing.sa_flags = SA_RESTART;
+            ::sigemptyset(&nothing.sa_mask);
+            ::sigaction(SIGXFSZ, &nothing, nullptr);
+        }
+        return true;
+    }();
+    Q_UNUSED(done);
+}
 
 Found probe(const QString& path)
 {
@@ -122,21 +177,68 @@ Found probe(const QString& path)
 
 bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
 {
-    if (path.isEmpty() || QFileInfo(path).fileName().isEmpty())
+    // A relative path would land in whatever the working folder happens to be.
+    const QFileInfo file(path);
+    if (!path.startsWith(QLatin1Char('/')) || file.fileName().isEmpty())
         return false;
-    const QByteArray target = QFile::encodeName(path);
-    if (mode == Write::Replace && !mayReplace(target))
+    surviveFileSizeLimit();
+    // Everything happens in the folder as it was opened, whatever its name points to later.
+    const Descriptor folder(
+        ::open(QFile::encodeName(file.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0)
         return false;
-    Descriptor fd(-1);
-    const QByteArray temporary = createTemporary(target, fd);
-    if (temporary.isEmpty())
+    const QByteArray name = QFile::encodeName(file.fileName());
+    removeStaleTemporaries(folder.get(), name);
+    if (mode == Write::Replace && !mayReplace(folder.get(), name))
         return false;
+
     // The data reaches the disk before the name does: a crash leaves the old name's file or
-    // the new one, never an empty file under the name.
-    const bool written = writeAll(fd.get(), bytes) && ::fdatasync(fd.get()) == 0 && fd.close() &&
-                         giveName(temporary, target, mode);
-    ::unlink(temporary.constData()); // gone already after a rename; the spare link after link()
-    return written;
+    // the new one, never an empty file under the name. Written unnamed where the file system
+    // allows, a file a crash interrupts leaves nothing at all. The kernel applies the user's
+    // umask, as for any file the user makes.
+    Descriptor fd(::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.get() >= 0) {
+        if (!writeAll(fd.get(), bytes) || ::fdatasync(fd.get()) != 0)
+            return false;
+        if (mode == Write::NewOnly) {
+            if (linkUnnamed(fd.get(), folder.get(), name))
+                return true;
+            if (errno == EEXIST)
+                return false;
+        } else {
+            // No link replaces a name: a temporary name for a moment, then the rename.
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                const QByteArray temporary = temporaryName(name, attempt);
+                if (linkUnnamed(fd.get(), folder.get(), temporary)) {
+                    const bool named = giveName(folder.get(), temporary, name, mode);
+                    ::unlinkat(folder.get(), temporary.constData(), 0);
+                    return named;
+                }
+                if (errno != EEXIST)
+                    break;
+            }
+        }
+        // No way to name an unnamed file here: written again under a name, below.
+    } else if (errno != EOPNOTSUPP && errno != EISDIR) {
+        return false; // EISDIR: a kernel without unnamed files
+    }
+
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temporary = temporaryName(name, attempt);
+        fd.reset(::openat(folder.get(), temporary.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.get() < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        const bool written = writeAll(fd.get(), bytes) && ::fdatasync(fd.get()) == 0 &&
+                             fd.close() && giveName(folder.get(), temporary, name, mode);
+        // Gone already after a rename; the spare link after linkat(), or the failed file.
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+        return written;
+    }
+    return false;
 }
 
 } // namespace mensurio::files

@@ -5,6 +5,11 @@
 
 namespace mensurio::files {
 
+// A write past the user's file-size limit (ulimit -f) then fails with EFBIG, as on a full
+// disk, instead of ending the program with SIGXFSZ. Every write makes sure of it; calling it
+// first thing covers the toolkit's own writes (a log on standard error) too.
+void surviveFileSizeLimit();
+
 enum class Found { RegularFile, Nothing, SomethingElse };
 
 // Opens `path` for reading without ever blocking (a FIFO or device of that name answers
@@ -20,8 +25,10 @@ enum class Write {
     Replace
 };
 
-// Writes `bytes` to a temporary file beside `path` and only then gives it the name, so the
-// name holds either everything or what it held before. On failure nothing is left behind.
+// Writes `bytes` to a new file beside `path`, unnamed where the file system allows, and only
+// then gives it the name, so the name holds either everything or what it held before. On
+// failure nothing is left behind; after a crash, nothing either, or at the latest once the
+// next write of that name has run. A relative path is refused.
 bool writeWhole(const QString& path, const QByteArray& bytes, Write mode);
 
 } // namespace mensurio::files

@@ -1,4 +1,5 @@
 #include "platform/instancelock.h"
+#include "platform/userfolders.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,17 +13,17 @@ namespace mensurio {
 
 namespace {
 
-const QByteArray lockName = "/mensurio.lock";
-const QByteArray guardName = "/mensurio.lock.guard";
+const char* const lockName = "mensurio.lock";
+const char* const guardName = "mensurio.lock.guard";
 
 // Never follows a link, never blocks on a FIFO, never leaks into a started program (an
 // editor inheriting the descriptor would hold the lock after the program has ended).
 constexpr int openFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
-// A regular file opened at `path`, or -1.
-int openRegular(const QByteArray& path, int extraFlags)
+// A regular file opened at `name` in `folder`, or -1.
+int openRegular(int folder, const char* name, int extraFlags)
 {
-    const int fd = ::open(path.constData(), openFlags | extraFlags, 0600);
+    const int fd = ::openat(folder, name, openFlags | extraFlags, 0600);
     if (fd < 0)
         return -1;
     struct stat opened {};
@@ -33,42 +34,60 @@ int openRegular(const QByteArray& path, int extraFlags)
     return -1;
 }
 
-bool sameFile(int fd, const QByteArray& path)
+bool sameFile(int fd, int folder, const char* name)
 {
     struct stat opened {
     }, named{};
-    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
+    return ::fstat(fd, &opened) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-// A folder of this user's own, made when missing.
-bool usableFolder(const QByteArray& folder)
+// The folder, made when missing, opened as it is and never through a link; -1 unless it is
+// the user's own and no one else may enter it. Another user could otherwise have made the
+// name a link to one of the user's folders, or a folder of theirs, and have the program
+// remove and create files where it should not, or lose the lock.
+int openPrivateFolder(const QByteArray& folder)
 {
     if (!folder.startsWith('/'))
-        return false;
+        return -1;
+    // A missing folder is made, and below the user's home its missing parents too (a new
+    // account has no cache folder yet); nothing is made outside the user's own folders.
+    const QByteArray home = userfolders::home();
+    if (home.size() > 1 && folder.startsWith(home + '/')) {
+        for (qsizetype slash = folder.indexOf('/', home.size() + 1); slash > 0;
+             slash = folder.indexOf('/', slash + 1))
+            ::mkdir(folder.left(slash).constData(), 0700);
+    }
     ::mkdir(folder.constData(), 0700);
+    const int fd =
+        ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
     struct stat there {};
-    return ::stat(folder.constData(), &there) == 0 && S_ISDIR(there.st_mode) &&
-           there.st_uid == ::geteuid();
+    if (::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && there.st_uid == ::geteuid() &&
+        (there.st_mode & (S_IRWXG | S_IRWXO)) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }
 
 // Something that is no lock file has the lock's name: an unreadable file, a link, a FIFO,
 // an empty folder. Copies starting together must not remove each other's fresh lock file,
 // so the removal runs under a second lock and only after looking again.
-bool clearTheName(const QByteArray& folder, const QByteArray& path)
+bool clearTheName(int folder)
 {
-    const int guard = openRegular(folder + guardName, O_CREAT);
+    const int guard = openRegular(folder, guardName, O_CREAT);
     if (guard < 0)
         return false;
     bool cleared = false;
     if (::flock(guard, LOCK_EX) == 0) {
-        const int fd = openRegular(path, 0);
+        const int fd = openRegular(folder, lockName, 0);
         if (fd >= 0) {
             ::close(fd); // another copy put a lock file there meanwhile
             cleared = true;
         } else {
-            cleared = errno == ENOENT || ::unlink(path.constData()) == 0 ||
-                      (errno == EISDIR && ::rmdir(path.constData()) == 0);
+            cleared = errno == ENOENT || ::unlinkat(folder, lockName, 0) == 0 ||
+                      (errno == EISDIR && ::unlinkat(folder, lockName, AT_REMOVEDIR) == 0);
         }
     }
     ::close(guard);
@@ -101,15 +120,15 @@ InstanceLock::~InstanceLock()
 InstanceLock InstanceLock::take(const QList<QByteArray>& folders)
 {
     InstanceLock lock;
-    for (const QByteArray& folder : folders) {
-        if (!usableFolder(folder))
+    for (const QByteArray& path : folders) {
+        const int folder = openPrivateFolder(path);
+        if (folder < 0)
             continue;
-        const QByteArray path = folder + lockName;
         // A few rounds at most: each one either decides or clears away what was in the way.
         for (int round = 0; round < 4; ++round) {
-            const int fd = openRegular(path, O_CREAT);
+            const int fd = openRegular(folder, lockName, O_CREAT);
             if (fd < 0) {
-                if (!clearTheName(folder, path))
+                if (!clearTheName(folder))
                     break;
                 continue;
             }
@@ -117,18 +136,21 @@ InstanceLock InstanceLock::take(const QList<QByteArray>& folders)
                 const bool taken = errno == EWOULDBLOCK;
                 ::close(fd);
                 if (taken) {
+                    ::close(folder);
                     lock.state_ = State::HeldByAnotherCopy;
                     return lock;
                 }
                 break; // a file system without locks: try the next folder
             }
-            if (sameFile(fd, path)) {
+            if (sameFile(fd, folder, lockName)) {
+                ::close(folder);
                 lock.fd_ = fd;
                 lock.state_ = State::Held;
                 return lock;
             }
             ::close(fd); // the name moved on to another file while this one was locked
         }
+        ::close(folder);
     }
     return lock;
 }
@@ -138,8 +160,12 @@ QList<QByteArray> InstanceLock::defaultFolders()
     QByteArray temporary = qgetenv("TMPDIR");
     if (!temporary.startsWith('/'))
         temporary = "/tmp";
+    // The temporary folder is shared: another user may hold its name for us. The cache
+    // folder is the user's own and takes over then.
+    const QByteArray cache = userfolders::xdg("XDG_CACHE_HOME", "/.cache");
     return {qgetenv("XDG_RUNTIME_DIR"),
-            temporary + "/mensurio-" + QByteArray::number(qulonglong(::geteuid()))};
+            temporary + "/mensurio-" + QByteArray::number(qulonglong(::geteuid())),
+            cache.isEmpty() ? QByteArray() : cache + "/mensurio"};
 }
 
 } // namespace mensurio

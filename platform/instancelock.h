@@ -20,10 +20,12 @@ public:
     InstanceLock& operator=(const InstanceLock&) = delete;
     ~InstanceLock();
 
-    // Tries the folders in order; the first in which a lock can be made decides. Where no
+    // Tries the folders in order; the first in which a lock can be made decides. A folder
+    // counts only if it is the user's own, no link, and closed to everyone else. Where no
     // folder can hold one, the state is Unavailable and the program runs unguarded.
     static InstanceLock take(const QList<QByteArray>& folders);
-    // The user's runtime folder, then a folder of the user's own in the temporary folder.
+    // The user's runtime folder, then a folder of the user's own in the temporary folder,
+    // then one in the user's cache folder (where another user holds that name).
     // Reads only the environment, so a refused copy ends before the toolkit starts.
     static QList<QByteArray> defaultFolders();
 

@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "platform/files.h"
 #include "shell/mainform.h"
 #include "ui/widgets.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[])
 {
+    mensurio::files::surviveFileSizeLimit();
     // The single-copy lock comes first: a second copy ends here, silently, before the
     // toolkit or any window is built.
     mensurio::InstanceLock lock =

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -343,7 +344,9 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
 void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
 {
     // What lies at the lock's name: a file's bytes, "<FIFO>" or "<no permission>" (an empty
-    // file); nothing when null, in a runtime folder that cannot exist.
+    // file); nothing when null, in a runtime folder that cannot exist. Or, with no runtime
+    // folder either, what another user has put at the fallback folder's name in the shared
+    // temporary folder: a link to a folder of ours, or a folder of theirs open to all.
     QTest::addColumn<QByteArray>("left");
 
     QTest::newRow("empty lock file") << QByteArray("");
@@ -352,6 +355,8 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
     QTest::newRow("lock naming another program") << QByteArray("1\ninit\nhost\n");
     QTest::newRow("FIFO of the lock's name") << QByteArray("<FIFO>");
     QTest::newRow("runtime folder below a file") << QByteArray();
+    QTest::newRow("fallback folder a link to one of ours") << QByteArray("<link>");
+    QTest::newRow("fallback folder another user's, open to all") << QByteArray("<theirs>");
 }
 
 void TestEndToEnd::copiesStartedTogetherLeaveOne()
@@ -359,9 +364,19 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
     QFETCH(QByteArray, left);
 
     QFile lock(runtimeFolder_ + QStringLiteral("/mensurio.lock"));
-    if (left.isNull())
+    const QString fallback = session_->filePath(QStringLiteral("tmp/mensurio-%1").arg(geteuid()));
+    const QString ours = session_->filePath(QStringLiteral("home/Docs"));
+    if (left.isNull() || left == "<link>" || left == "<theirs>")
         runtimeFolder_ = QStringLiteral(MENSURIO_EXE "/run");
-    else if (left == "<FIFO>")
+    if (left == "<link>") {
+        QVERIFY(QDir().mkpath(ours + QStringLiteral("/mensurio.lock")));
+        QVERIFY(QFile::link(ours, fallback));
+    } else if (left == "<theirs>") {
+        QVERIFY(QDir().mkdir(fallback));
+        QVERIFY(QFile::setPermissions(fallback, QFileDevice::Permissions(0x7777)));
+        if (::chown(QFile::encodeName(fallback).constData(), 65534, 65534) != 0)
+            QSKIP("only root can make a folder of another user");
+    } else if (left == "<FIFO>")
         QCOMPARE(::mkfifo(QFile::encodeName(lock.fileName()).constData(), 0600), 0);
     else if (left == "<no permission>")
         QVERIFY(lock.open(QIODevice::WriteOnly) && lock.setPermissions({}));
@@ -385,6 +400,13 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
         else
             QVERIFY(!waitForMainWindow(copy.get()).isEmpty());
     }
+    // Nothing of theirs, and nothing of ours reached through their link, was touched.
+    if (left == "<link>")
+        QCOMPARE(QDir(ours).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 QStringList{QStringLiteral("mensurio.lock")});
+    if (left == "<link>" || left == "<theirs>")
+        QCOMPARE(QDir(fallback).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 left == "<link>" ? QStringList{QStringLiteral("mensurio.lock")} : QStringList());
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()

@@ -20,6 +20,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
@@ -227,6 +228,11 @@ Tree readTree(const QString& base)
 
 } // namespace
 
+// How the writes fare: a file-size limit of 0 stands for a full disk; a crash is a copy
+// ended by a signal in the middle of its write.
+enum class Disk { Room, Full, Crash };
+
+Q_DECLARE_METATYPE(Disk)
 Q_DECLARE_METATYPE(Obstacle)
 Q_DECLARE_METATYPE(Tree)
 
@@ -364,10 +370,11 @@ void TestNotes::notepadThatCannotBeOpened()
 
 void TestNotes::fileFaults_data()
 {
-    QTest::addColumn<bool>("notepad");          // a Weight notepad click, or the export
-    QTest::addColumn<QString>("notepadFolder"); // "" when even the program folder is unknown
+    QTest::addColumn<bool>("notepad"); // a Weight notepad click, or the export
+    // "" when even the program folder (for the export: the root folder) is unknown
+    QTest::addColumn<QString>("notepadFolder");
     QTest::addColumn<Tree>("before");
-    QTest::addColumn<bool>("writesFail");
+    QTest::addColumn<Disk>("disk");
     QTest::addColumn<QString>("message"); // none when empty
     QTest::addColumn<QString>("opened");  // handed to the shell; none when empty
     QTest::addColumn<Tree>("after");
@@ -383,31 +390,45 @@ void TestNotes::fileFaults_data()
     const QByteArray toPrecious = "->~/outside/precious.txt";
 
     QTest::newRow("notepad: a FIFO of that name is not waited on")
-        << true << "~/program" << Tree{{weight, fifoMark}} << false << notOpened + weight << ""
+        << true << "~/program" << Tree{{weight, fifoMark}} << Disk::Room << notOpened + weight << ""
         << Tree{{weight, fifoMark}};
     QTest::newRow("notepad: a full disk leaves no empty file behind")
-        << true << "~/program" << Tree{} << true << notCreated + weight << "" << Tree{};
+        << true << "~/program" << Tree{} << Disk::Full << notCreated + weight << "" << Tree{};
     QTest::newRow("notepad: unwritable program folder, made in the data folder")
-        << true << "~/data" << Tree{} << false << "" << dataWeight << Tree{{dataWeight, "\r\n"}};
+        << true << "~/data" << Tree{} << Disk::Room << "" << dataWeight
+        << Tree{{dataWeight, "\r\n"}};
     QTest::newRow("notepad: one already beside the program stays in use")
-        << true << "~/data" << Tree{{weight, mine}} << false << "" << weight
+        << true << "~/data" << Tree{{weight, mine}} << Disk::Room << "" << weight
         << Tree{{weight, mine}};
     QTest::newRow("notepad: program folder unknown, nothing made at the root")
-        << true << "" << Tree{} << false << notCreated + "Notepad of Weight.txt"
+        << true << "" << Tree{} << Disk::Room << notCreated + "Notepad of Weight.txt"
         << "" << Tree{};
     QTest::newRow("export: a FIFO of that name is not waited on")
-        << false << "~/program" << Tree{{symbols, fifoMark}} << false << notSaved + symbols << ""
-        << Tree{{symbols, fifoMark}};
+        << false << "~/program" << Tree{{symbols, fifoMark}} << Disk::Room << notSaved + symbols
+        << "" << Tree{{symbols, fifoMark}};
     QTest::newRow("export: a full disk keeps the earlier export")
-        << false << "~/program" << Tree{{symbols, mine}} << true << notSaved + symbols << ""
+        << false << "~/program" << Tree{{symbols, mine}} << Disk::Full << notSaved + symbols << ""
         << Tree{{symbols, mine}};
     QTest::newRow("export: a link is replaced, its target untouched")
         << false << "~/program" << Tree{{symbols, toPrecious}, {"~/outside/precious.txt", mine}}
-        << false << saved + symbols << symbols
+        << Disk::Room << saved + symbols << symbols
         << Tree{{symbols, expectedExport}, {"~/outside/precious.txt", mine}};
     QTest::newRow("export: a dangling link's target is not created")
-        << false << "~/program" << Tree{{symbols, toPrecious}} << false << saved + symbols
+        << false << "~/program" << Tree{{symbols, toPrecious}} << Disk::Room << saved + symbols
         << symbols << Tree{{symbols, expectedExport}};
+    QTest::newRow("export: root folder unknown, nothing written in the working folder")
+        << false << "" << Tree{} << Disk::Room << notSaved + "./Mensurio Symbols.txt"
+        << "" << Tree{};
+    QTest::newRow("export: a crash while writing leaves only the earlier export")
+        << false << "~/program" << Tree{{symbols, mine}} << Disk::Crash << ""
+        << "" << Tree{{symbols, mine}};
+    QTest::newRow("export: a crashed copy's temporary goes, a running copy's stays")
+        << false << "~/program"
+        << Tree{{symbols, mine},
+                {symbols + ".tmp-999999999-0", "half"},
+                {symbols + ".tmp-1-0", "half"}}
+        << Disk::Room << saved + symbols << symbols
+        << Tree{{symbols, expectedExport}, {symbols + ".tmp-1-0", "half"}};
 }
 
 void TestNotes::fileFaults()
@@ -415,7 +436,7 @@ void TestNotes::fileFaults()
     QFETCH(bool, notepad);
     QFETCH(QString, notepadFolder);
     QFETCH(Tree, before);
-    QFETCH(bool, writesFail);
+    QFETCH(Disk, disk);
     QFETCH(QString, message);
     QFETCH(QString, opened);
     QFETCH(Tree, after);
@@ -427,21 +448,42 @@ void TestNotes::fileFaults()
     const auto expand = [&base](QString text) { return text.replace('~', base.path()); };
     h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
     h.platform.notepadFolderPath = expand(notepadFolder);
-    h.platform.rootFolderPath = expand("~/root");
+    h.platform.rootFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/root");
     makeTree(base.path(), before);
+    // What lands in the working folder shows in the tree.
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(expand("~/outside"));
     auto symbols = h.loadSymbols();
-    // A full disk: every write fails with EFBIG instead of a signal.
-    ::signal(SIGXFSZ, SIG_IGN);
+    const auto act = [&] {
+        if (notepad)
+            h.clickNotePad(QStringLiteral("Weight1"));
+        else
+            symbols->Command2_Click();
+    };
     rlimit size{};
     ::getrlimit(RLIMIT_FSIZE, &size);
     const rlimit saved = size;
-    size.rlim_cur = writesFail ? 0 : saved.rlim_cur;
-    ::setrlimit(RLIMIT_FSIZE, &size);
-    if (notepad)
-        h.clickNotePad(QStringLiteral("Weight1"));
-    else
-        symbols->Command2_Click();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    if (disk == Disk::Crash) {
+        // A copy that dies a few bytes into its write, without a chance to clean up.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, [](int) { ::_exit(3); });
+            size.rlim_cur = 4;
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            act();
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+    } else {
+        // A full disk: every write fails, and the program lives on.
+        size.rlim_cur = disk == Disk::Full ? 0 : saved.rlim_cur;
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        act();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+    }
+    QDir::setCurrent(workingFolder);
 
     if (message.isEmpty())
         QVERIFY(h.platform.messages.isEmpty());

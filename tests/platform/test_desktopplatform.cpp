@@ -29,6 +29,7 @@ private slots:
     void notepadFolderFollowsWritability();
     void loginNameFitsTheBuffer_data();
     void loginNameFitsTheBuffer();
+    void foldersOfTheDesktop_data();
     void foldersOfTheDesktop();
 
 private:
@@ -144,10 +145,64 @@ void TestDesktopPlatform::loginNameFitsTheBuffer()
     QCOMPARE(platform.loginName(size).has_value(), fits);
 }
 
+void TestDesktopPlatform::foldersOfTheDesktop_data()
+{
+    // HOME and XDG_DATA_HOME as set (null: unset; "{tmp}": a fresh folder), and the root and
+    // data folders expected ("{login}": the login's home in the user database).
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("dataHome");
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("data");
+
+    QTest::newRow("as set") << QByteArray("{tmp}") << QByteArray("{tmp}/data") << "{tmp}"
+                            << "{tmp}/data/Mensurio";
+    QTest::newRow("HOME unset") << QByteArray() << QByteArray("{tmp}/data") << "{login}"
+                                << "{tmp}/data/Mensurio";
+    QTest::newRow("HOME empty") << QByteArray("") << QByteArray("{tmp}/data") << "{login}"
+                                << "{tmp}/data/Mensurio";
+    QTest::newRow("HOME relative") << QByteArray("home") << QByteArray("{tmp}/data") << "{login}"
+                                   << "{tmp}/data/Mensurio";
+    QTest::newRow("XDG_DATA_HOME relative") << QByteArray("{tmp}") << QByteArray("data") << "{tmp}"
+                                            << "{tmp}/.local/share/Mensurio";
+}
+
 void TestDesktopPlatform::foldersOfTheDesktop()
 {
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, dataHome);
+    QFETCH(QString, root);
+    QFETCH(QString, data);
+
+    // The login's home, asked of the user database another way.
+    QProcess getent;
+    getent.start(QStringLiteral("getent"), {QStringLiteral("passwd"), QString::number(geteuid())});
+    QVERIFY(getent.waitForFinished());
+    const QString login = QString::fromLocal8Bit(getent.readAllStandardOutput()).section(':', 5, 5);
+    QVERIFY(login.startsWith('/'));
+    QTemporaryDir tmp;
+    const auto expand = [&](QString text) {
+        return text.replace(QStringLiteral("{tmp}"), tmp.path())
+            .replace(QStringLiteral("{login}"), login);
+    };
+    const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_DATA_HOME")};
+    const auto set = [](const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    set("HOME", home.replace("{tmp}", QFile::encodeName(tmp.path())));
+    set("XDG_DATA_HOME", dataHome.replace("{tmp}", QFile::encodeName(tmp.path())));
+    QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
+
     DesktopPlatform platform;
-    QCOMPARE(platform.rootFolder(), QDir::homePath());
+    const QString rootFolder = platform.rootFolder();
+    const QString dataFolder = DesktopPlatform::notepadFolderFor({});
+
+    set("HOME", saved[0]);
+    set("XDG_DATA_HOME", saved[1]);
+    QCOMPARE(rootFolder, expand(root));
+    QCOMPARE(dataFolder, expand(data));
     QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!platform.programFolder().endsWith('/'));
 }

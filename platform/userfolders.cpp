@@ -1,0 +1,34 @@
+#include "platform/userfolders.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace mensurio::userfolders {
+
+QByteArray home()
+{
+    const QByteArray fromEnvironment = qgetenv("HOME");
+    if (fromEnvironment.startsWith('/'))
+        return fromEnvironment;
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> scratch(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found &&
+        found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+
+QByteArray xdg(const char* variable, const char* underHome)
+{
+    const QByteArray fromEnvironment = qgetenv(variable);
+    if (fromEnvironment.startsWith('/'))
+        return fromEnvironment;
+    const QByteArray folder = home();
+    return folder.isEmpty() ? QByteArray() : folder + underHome;
+}
+
+} // namespace mensurio::userfolders

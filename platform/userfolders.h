@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+
+// The user's own folders, from the environment and the user database alone: the lock is
+// taken before the toolkit starts, and the toolkit's own answers take a relative or empty
+// HOME or XDG_* value as it stands, which would put files at "/" or in the working folder.
+namespace mensurio::userfolders {
+
+// $HOME when it is an absolute path, else the login's home from the user database; empty
+// when neither names one.
+QByteArray home();
+
+// A base folder of the XDG rules: `variable` when it holds an absolute path (a relative one
+// is ignored, as the rules say), else `underHome` (such as "/.cache") in the home folder;
+// empty without a home.
+QByteArray xdg(const char* variable, const char* underHome);
+
+} // namespace mensurio::userfolders
