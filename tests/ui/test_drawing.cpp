@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QImageReader>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QTest>
@@ -57,12 +56,44 @@ private slots:
     void picturesMatchTheirFiles()
     {
         QFETCH(QString, file);
-        QImageReader reader(file);
+        // An icon file holds one image per size, and each is baked at its own size.
+        const QIcon decoded(file);
         const QList<QImage> baked = ui::bakedImages(QFileInfo(file).fileName());
-        QCOMPARE(baked.size(), qMax(1, reader.imageCount()));
+        QList<QSize> sizes;
         for (const QImage& image : baked)
-            QCOMPARE(shown(image), shown(reader.read()));
+            sizes.append(image.size());
+        QCOMPARE(sizes, decoded.availableSizes());
+        for (const QImage& image : baked)
+            QCOMPARE(shown(image), shown(decoded.pixmap(image.size()).toImage()));
         QCOMPARE(shown(ui::picture(QFileInfo(file).fileName()).toImage()), shown(baked.first()));
+    }
+
+    void windowIconsOfferEveryFrame_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<int>>("sizes");
+
+        QTest::newRow("About") << "AboutApp" << "about.ico" << QList<int>{32, 16};
+        QTest::newRow("feedback") << "ForMensurio" << "feedback.ico" << QList<int>{48, 32, 24, 16};
+    }
+
+    void windowIconsOfferEveryFrame()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, file);
+        QFETCH(QList<int>, sizes);
+
+        test::FakePlatform platform;
+        MainForm form(platform);
+        const QIcon icon = form.windows().instance(window)->windowIcon();
+        const QIcon decoded(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images/") + file);
+        QList<QSize> expected;
+        for (int size : sizes)
+            expected.append(QSize(size, size));
+        QCOMPARE(icon.availableSizes(), expected);
+        for (const QSize& size : expected)
+            QCOMPARE(shown(icon.pixmap(size).toImage()), shown(decoded.pixmap(size).toImage()));
     }
 
     void menuBarExtensionIconMatchesTheStyle()
