@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QTest>
@@ -74,8 +76,10 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QList<int>>("sizes");
 
-        QTest::newRow("About") << "AboutApp" << "about.ico" << QList<int>{32, 16};
-        QTest::newRow("feedback") << "ForMensurio" << "feedback.ico" << QList<int>{48, 32, 24, 16};
+        QTest::newRow("About") << "AboutApp"
+                               << "about.ico" << QList<int>{32, 16};
+        QTest::newRow("feedback") << "ForMensurio"
+                                  << "feedback.ico" << QList<int>{48, 32, 24, 16};
     }
 
     void windowIconsOfferEveryFrame()
@@ -124,6 +128,57 @@ private slots:
         QCOMPARE(widgets.size(), 3);
         for (const QWidget* widget : widgets)
             QCOMPARE(widget->palette().cacheKey(), QApplication::palette().cacheKey());
+    }
+
+    void boldTextIsTahomaBold_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<double>("darkSlack");  // share of the strike's dark pixels, scaled
+        QTest::addColumn<double>("widthSlack"); // screen pixels
+
+        // On a normal screen the face's own strike, pixel for pixel; on larger ones as
+        // dark and as wide as that strike scaled up.
+        QTest::newRow("100 %") << 1.0 << 0.0 << 0.0;
+        QTest::newRow("150 %") << 1.5 << 0.2 << 1.5;
+        QTest::newRow("200 %") << 2.0 << 0.2 << 2.0;
+    }
+
+    void boldTextIsTahomaBold()
+    {
+        QFETCH(qreal, ratio);
+        QFETCH(double, darkSlack);
+        QFETCH(double, widthSlack);
+        if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")))
+            QSKIP("no Tahoma Bold on this machine");
+
+        // FreeType draws "Inch <> Centimetre" from tahomabd.ttf's 11 px strike in 353 dark
+        // pixels over 111 columns (FT_LOAD_TARGET_MONO, pen moved by the strike's advances).
+        const double strikeDark = 353, strikeWidth = 111;
+        test::FakePlatform platform;
+        MainForm form(platform);
+        auto* title = form.windows()
+                          .instance(QStringLiteral("Length5"))
+                          ->findChild<QLabel*>(QStringLiteral("Label22"));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QStringLiteral("Inch <> Centimetre"));
+        QImage image(title->size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        title->render(&image);
+
+        int dark = 0, left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    ++dark;
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                }
+        const double expectedDark = strikeDark * ratio * ratio;
+        QVERIFY2(qAbs(dark - expectedDark) <= darkSlack * expectedDark,
+                 qPrintable(QString::number(dark)));
+        QVERIFY2(qAbs(right - left + 1 - strikeWidth * ratio) <= widthSlack,
+                 qPrintable(QString::number(right - left + 1)));
+        QVERIFY(right < image.width() - 1); // nothing cut off at the label's edge
     }
 
     void keystrokeRepaintsEachChangedFieldOnce_data()
