@@ -53,9 +53,12 @@ QList<Frame> readPictures(const QString& qrcPath)
         const QString alias = xml.attributes().value(QLatin1String("alias")).toString();
         const QString file = xml.readElementText();
         QImageReader reader(folder.filePath(file));
-        // An icon file holds one image per size; a window icon offers them all.
+        // An icon file holds one image per size; a window icon offers them all. Read in
+        // turn, the icon reader hands out its first image every time: each frame has to
+        // be jumped to. Formats without frames to jump to read on in turn.
         const int count = qMax(1, reader.imageCount());
         for (int i = 0; i < count; ++i) {
+            reader.jumpToImage(i);
             QImage image;
             if (!reader.read(&image))
                 fail(file + QStringLiteral(": ") + reader.errorString());

@@ -16,6 +16,12 @@ public:
     void polish(QPalette& palette) override;
     using QProxyStyle::polish;
 
+    // Text in Tahoma as the face looks on this screen: its strike where it has one for
+    // the size, else its outline, emboldened where the bold outline is not bold.
+    void drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,
+                      bool enabled, const QString& text,
+                      QPalette::ColorRole textRole = QPalette::NoRole) const override;
+
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };

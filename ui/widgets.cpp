@@ -96,12 +96,59 @@ void initialise()
     QAccessible::installFactory(clickAccessible);
 }
 
+namespace {
+
+// Set once fonts-wine's Tahoma is registered (loadFonts()). Its two files carry hand-made
+// 1-bit strikes that are Tahoma as it should look at small sizes; their outlines are
+// rougher, and the bold file's are no heavier than the regular face's.
+bool wineTahoma = false;
+
+// Pixels of a font of this point size, as Qt sizes it.
+qreal pointPixels(qreal points)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return points * (screen ? screen->logicalDotsPerInchY() : 96.0) / 72.0;
+}
+
+// Whether the face at this size in screen pixels has a strike of its own. The bold file's
+// 13-16 px strikes are copies of the regular face's, so bold has only 9-12 px.
+bool hasStrike(qreal screenPixels, bool bold)
+{
+    const int size = qRound(screenPixels);
+    return wineTahoma && qAbs(screenPixels - size) < 0.01 && size >= (bold ? 9 : 8) &&
+           size <= (bold ? 12 : 16);
+}
+
+} // namespace
+
 QFont tahoma(double pointSize, bool bold)
 {
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
+    if (hasStrike(pointPixels(pointSize) * qApp->devicePixelRatio(), bold)) {
+        // Without antialiasing FreeType draws the strike, and full hinting lays the text
+        // out by the strike's own advances.
+        font.setStyleStrategy(QFont::NoAntialias);
+        font.setHintingPreference(QFont::PreferFullHinting);
+    }
     return font;
+}
+
+QFont drawnFont(const QFont& font, qreal screenPixels, bool* embolden)
+{
+    *embolden = false;
+    if (!wineTahoma || !font.families().contains(QStringLiteral("Tahoma")))
+        return font;
+    const bool bold = font.weight() >= QFont::Bold;
+    if (hasStrike(screenPixels, bold))
+        return font;
+    // A font made for a strike, shown on a screen of another ratio, draws the outline.
+    QFont outline = font;
+    outline.setStyleStrategy(QFont::PreferDefault);
+    outline.setHintingPreference(QFont::PreferDefaultHinting);
+    *embolden = bold;
+    return outline;
 }
 
 void loadFonts()
@@ -113,8 +160,14 @@ void loadFonts()
     for (const char* file :
          {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
         if (QFile::exists(QLatin1String(file)))
-            QFontDatabase::addApplicationFont(QLatin1String(file));
+            wineTahoma |= QFontDatabase::addApplicationFont(QLatin1String(file)) >= 0;
     }
+}
+
+int lineHeight(const QFont& font)
+{
+    // Tahoma's line: its Windows ascent and descent, 2049 and 423 units of 2048 to the em.
+    return qRound(pointPixels(font.pointSizeF()) * (2049 + 423) / 2048);
 }
 
 const QCursor& linkCursor()
@@ -178,6 +231,14 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 
 namespace {
 
+// One line of text, as wide as the text and a line of the font high, the text at its top.
+void fitToText(QLabel* label)
+{
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const QSize hint = label->sizeHint();
+    label->resize(hint.width(), qMax(hint.height(), lineHeight(label->font())));
+}
+
 QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font)
 {
     auto* result = new QLabel(text, parent);
@@ -194,7 +255,7 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
 {
     QLabel* result = plainLabel(parent, name, text, font);
     result->move(px(left), px(top));
-    result->adjustSize();
+    fitToText(result);
     return result;
 }
 
@@ -227,7 +288,7 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
     result->setCursor(linkCursor());
     result->setAccessibleName(text);
     result->move(px(left), px(top));
-    result->adjustSize();
+    fitToText(result);
     return result;
 }
 
@@ -294,7 +355,7 @@ void indentPast(QLabel* label, const QWidget* neighbour)
     if (overlap <= 0)
         return;
     label->setContentsMargins(overlap, 0, 0, 0);
-    label->adjustSize();
+    fitToText(label);
 }
 
 namespace {

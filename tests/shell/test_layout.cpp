@@ -278,10 +278,14 @@ void TestLayout::autoSizedLabels()
     QVERIFY(widget);
     QCOMPARE(widget->text(), text);
     QCOMPARE(widget->pos(), topLeft);
-    // Sized to the text, on one line.
+    // Sized to the text, on one line, and a line of the font high: 195 twips at 8.25 pt,
+    // 345 at 14.25 pt.
     const QFontMetrics metrics(widget->font());
     QVERIFY(widget->width() >= metrics.horizontalAdvance(text));
-    QVERIFY(widget->height() < 2 * metrics.lineSpacing());
+    const double points = widget->font().pointSizeF();
+    QVERIFY(points == 8.25 || points == 14.25);
+    QCOMPARE(widget->height(), tw(points == 8.25 ? 195 : 345));
+    QVERIFY(widget->height() >= metrics.height());
     QVERIFY(!widget->wordWrap());
 }
 

@@ -7,7 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QImageReader>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QTest>
@@ -57,12 +58,46 @@ private slots:
     void picturesMatchTheirFiles()
     {
         QFETCH(QString, file);
-        QImageReader reader(file);
+        // An icon file holds one image per size, and each is baked at its own size.
+        const QIcon decoded(file);
         const QList<QImage> baked = ui::bakedImages(QFileInfo(file).fileName());
-        QCOMPARE(baked.size(), qMax(1, reader.imageCount()));
+        QList<QSize> sizes;
         for (const QImage& image : baked)
-            QCOMPARE(shown(image), shown(reader.read()));
+            sizes.append(image.size());
+        QCOMPARE(sizes, decoded.availableSizes());
+        for (const QImage& image : baked)
+            QCOMPARE(shown(image), shown(decoded.pixmap(image.size()).toImage()));
         QCOMPARE(shown(ui::picture(QFileInfo(file).fileName()).toImage()), shown(baked.first()));
+    }
+
+    void windowIconsOfferEveryFrame_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<int>>("sizes");
+
+        QTest::newRow("About") << "AboutApp"
+                               << "about.ico" << QList<int>{32, 16};
+        QTest::newRow("feedback") << "ForMensurio"
+                                  << "feedback.ico" << QList<int>{48, 32, 24, 16};
+    }
+
+    void windowIconsOfferEveryFrame()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, file);
+        QFETCH(QList<int>, sizes);
+
+        test::FakePlatform platform;
+        MainForm form(platform);
+        const QIcon icon = form.windows().instance(window)->windowIcon();
+        const QIcon decoded(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images/") + file);
+        QList<QSize> expected;
+        for (int size : sizes)
+            expected.append(QSize(size, size));
+        QCOMPARE(icon.availableSizes(), expected);
+        for (const QSize& size : expected)
+            QCOMPARE(shown(icon.pixmap(size).toImage()), shown(decoded.pixmap(size).toImage()));
     }
 
     void menuBarExtensionIconMatchesTheStyle()
@@ -93,6 +128,57 @@ private slots:
         QCOMPARE(widgets.size(), 3);
         for (const QWidget* widget : widgets)
             QCOMPARE(widget->palette().cacheKey(), QApplication::palette().cacheKey());
+    }
+
+    void boldTextIsTahomaBold_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<double>("darkSlack");  // share of the strike's dark pixels, scaled
+        QTest::addColumn<double>("widthSlack"); // screen pixels
+
+        // On a normal screen the face's own strike, pixel for pixel; on larger ones as
+        // dark and as wide as that strike scaled up.
+        QTest::newRow("100 %") << 1.0 << 0.0 << 0.0;
+        QTest::newRow("150 %") << 1.5 << 0.2 << 1.5;
+        QTest::newRow("200 %") << 2.0 << 0.2 << 2.0;
+    }
+
+    void boldTextIsTahomaBold()
+    {
+        QFETCH(qreal, ratio);
+        QFETCH(double, darkSlack);
+        QFETCH(double, widthSlack);
+        if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")))
+            QSKIP("no Tahoma Bold on this machine");
+
+        // FreeType draws "Inch <> Centimetre" from tahomabd.ttf's 11 px strike in 353 dark
+        // pixels over 111 columns (FT_LOAD_TARGET_MONO, pen moved by the strike's advances).
+        const double strikeDark = 353, strikeWidth = 111;
+        test::FakePlatform platform;
+        MainForm form(platform);
+        auto* title = form.windows()
+                          .instance(QStringLiteral("Length5"))
+                          ->findChild<QLabel*>(QStringLiteral("Label22"));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QStringLiteral("Inch <> Centimetre"));
+        QImage image(title->size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        title->render(&image);
+
+        int dark = 0, left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    ++dark;
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                }
+        const double expectedDark = strikeDark * ratio * ratio;
+        QVERIFY2(qAbs(dark - expectedDark) <= darkSlack * expectedDark,
+                 qPrintable(QString::number(dark)));
+        QVERIFY2(qAbs(right - left + 1 - strikeWidth * ratio) <= widthSlack,
+                 qPrintable(QString::number(right - left + 1)));
+        QVERIFY(right < image.width() - 1); // nothing cut off at the label's edge
     }
 
     void keystrokeRepaintsEachChangedFieldOnce_data()
