@@ -420,7 +420,11 @@ void indentPast(QLabel* label, const QWidget* neighbour)
 }
 
 namespace {
-// Centres its window when it is shown for the first time, then goes away.
+// Centres its window when it is shown for the first time, then goes away. Under a window
+// manager the frame is not known at that moment: the window is mapped, the manager frames
+// it and tells its extents. The window is centred again at the first event after that, so
+// the frame and not the client area sits in the middle. Without a window manager no frame
+// ever comes, and the first centring is the only one.
 class FirstShowCentring : public QObject {
 public:
     using QObject::QObject;
@@ -428,13 +432,27 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            centreOnScreen(static_cast<QWidget*>(watched));
-            watched->removeEventFilter(this);
-            deleteLater();
+        if (watched != parent())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        const bool framed = window->frameGeometry() != window->geometry();
+        if (event->type() == QEvent::Show && !shown_) {
+            shown_ = true;
+            if (!framed) {
+                centreOnScreen(window);
+                return false;
+            }
+        } else if (!shown_ || !framed) {
+            return false;
         }
+        watched->removeEventFilter(this);
+        deleteLater();
+        centreOnScreen(window);
         return false;
     }
+
+private:
+    bool shown_ = false;
 };
 } // namespace
 
