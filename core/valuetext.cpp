@@ -7,17 +7,24 @@ namespace mensurio {
 
 std::optional<double> readValue(const QString& text, const QLocale& locale)
 {
-    // The "00" rule writes "0." in every locale. Where "." is no decimal sign the locale
-    // refuses it, and the partner field would keep a stale result; it means zero anywhere.
-    if (text == QLatin1String("0."))
-        return 0.0;
-    bool ok = false;
-    const double value = locale.toDouble(text, &ok);
-    // Qt reports an overflow either as a failure or as an infinity depending on the
-    // version; both mean the text names no double.
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    // The locale's own reading first. Where it fails, the C reading: the "00" rule writes
+    // "0." and a Latin keyboard types "." in every locale, and where "." is no decimal
+    // sign (or is the group separator) the locale refuses those texts. The C reading
+    // takes no group separators, so "1,5" never becomes 15 there.
+    static const QLocale c = [] {
+        QLocale locale = QLocale::c();
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        return locale;
+    }();
+    for (const QLocale& reading : {locale, c}) {
+        bool ok = false;
+        const double value = reading.toDouble(text, &ok);
+        // Qt reports an overflow either as a failure or as an infinity depending on the
+        // version; both mean the text names no double.
+        if (ok)
+            return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> writeValue(double value, const QLocale& locale)

@@ -1,7 +1,10 @@
 #include "pairs/keyfilter.h"
 
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 
 namespace mensurio {
 
@@ -11,6 +14,18 @@ bool allowedCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'0' && u <= u'9') || u == u'-' || u == u',' || u == u'.' || u == 8;
+}
+
+// The key press a shortcut makes on a desktop: Ctrl with a letter types its control
+// character (Ctrl+A types U+0001), other combinations type nothing.
+QKeyEvent pressOf(const QKeyCombination& combination)
+{
+    const int key = combination.key();
+    QString text;
+    if (combination.keyboardModifiers() == Qt::ControlModifier && key >= Qt::Key_A &&
+        key <= Qt::Key_Z)
+        text = QChar(key - Qt::Key_A + 1);
+    return QKeyEvent(QEvent::KeyPress, key, combination.keyboardModifiers(), text);
 }
 
 } // namespace
@@ -54,9 +69,33 @@ bool KeyFilter::passes(const QKeyEvent& event) const
     return allowedText(text);
 }
 
+void KeyFilter::showMenu(QLineEdit* field, const QPoint& globalPos) const
+{
+    QMenu* menu = field->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Qt writes each item's shortcut after a tab ("&Copy\tCtrl+C"); a hint naming a key
+    // that this filter refuses in the field would be false, so it goes. The items stay.
+    for (QAction* action : menu->actions()) {
+        const qsizetype tab = action->text().indexOf(QLatin1Char('\t'));
+        if (tab < 0)
+            continue;
+        const QKeySequence hint(action->text().mid(tab + 1), QKeySequence::NativeText);
+        if (hint.count() == 1 && passes(pressOf(hint[0])))
+            continue;
+        action->setText(action->text().left(tab));
+    }
+    menu->popup(globalPos);
+}
+
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ContextMenu:
+        if (auto* field = qobject_cast<QLineEdit*>(watched)) {
+            showMenu(field, static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
     case QEvent::KeyPress:
         return !passes(*static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:

@@ -4,12 +4,15 @@
 #include <QObject>
 
 class QKeyEvent;
+class QLineEdit;
+class QPoint;
 
 namespace mensurio {
 
 // Lets only digits, "-", ",", ".", the locale's own decimal sign and backspace reach a
 // value field. Keys that type no character (arrows, Home, End, Delete, Tab) keep their
-// usual meaning; the clipboard and undo combinations do nothing.
+// usual meaning; the clipboard and undo combinations do nothing. The fields' context menu
+// keeps its items but hints at no key that the filter refuses.
 class KeyFilter : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +24,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showMenu(QLineEdit* field, const QPoint& globalPos) const;
     bool allowedText(const QString& text) const;
 
     // Arabic and Persian write fractions with U+066B; without it no fraction could be typed.

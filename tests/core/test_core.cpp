@@ -171,6 +171,9 @@ void TestCore::readValue_data()
         QTest::addRow("%s zero point", name) << QLocale(QLatin1String(name)) << "0." << true << 0.0;
     QTest::newRow("Arabic decimal sign")
         << QLocale(QStringLiteral("ar_EG")) << QString::fromUtf8("2\u066B5") << true << 2.5;
+    // Where the locale cannot read a text, "." is a decimal point as in C.
+    for (const char* name : {"de_DE", "ar_EG"})
+        QTest::addRow("%s point fraction", name) << QLocale(QLatin1String(name)) << "0.5" << true << 0.5;
     QTest::newRow("empty") << english << "" << false << 0.0;
     QTest::newRow("minus") << english << "-" << false << 0.0;
     QTest::newRow("point") << english << "." << false << 0.0;

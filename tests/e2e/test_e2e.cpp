@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -73,10 +74,13 @@ private slots:
     void pairWindowConvertsTypedDigits();
     void windowManagerCloseEndsProgram_data();
     void windowManagerCloseEndsProgram();
+    void framedWindowIsCentred_data();
+    void framedWindowIsCentred();
     void ownedWindowStaysAboveDisabledMainWindow_data();
     void ownedWindowStaysAboveDisabledMainWindow();
 
 private:
+    void startWindowManager();
     QProcess* startCopy();
     Run xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
     Run tool(const QString& program, const QStringList& arguments, int timeoutMs) const;
@@ -557,21 +561,10 @@ void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow_data()
 void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow()
 {
     QFETCH(QString, keys);
-    // A real window manager, which raises a window that is clicked, disabled or not. It
-    // stays for the rest of the run (a second one would race the first one's exit), so the
-    // cases that expect none come before this one.
-    if (!windowManager_)
-        windowManager_ = std::make_unique<QProcess>();
-    if (windowManager_->state() == QProcess::NotRunning) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
-        environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
-        windowManager_->setProcessEnvironment(environment);
-        windowManager_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        QVERIFY(windowManager_->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !windowIds(QString(), QStringLiteral("_NET_SUPPORTING_WM_CHECK")).isEmpty(), 10000);
-    }
+    // A real window manager, which raises a window that is clicked, disabled or not.
+    startWindowManager();
+    if (QTest::currentTestFailed())
+        return;
 
     QProcess* copy = startCopy();
     QVERIFY(copy);
@@ -595,6 +588,87 @@ void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow()
     QVERIFY(stacking.contains(mainWindow.toULongLong()));
     QVERIFY2(stacking.indexOf(owned.toULongLong()) > stacking.indexOf(mainWindow.toULongLong()),
              "the main window was raised over its owned window");
+}
+
+// A real window manager. It stays for the rest of the run (a second one would race the
+// first one's exit), so the cases that expect none come before the first case that starts it.
+void TestEndToEnd::startWindowManager()
+{
+    if (!windowManager_)
+        windowManager_ = std::make_unique<QProcess>();
+    if (windowManager_->state() != QProcess::NotRunning)
+        return;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display_));
+    environment.insert(QStringLiteral("HOME"), session_->filePath(QStringLiteral("home")));
+    windowManager_->setProcessEnvironment(environment);
+    windowManager_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    QVERIFY(windowManager_->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !windowIds(QString(), QStringLiteral("_NET_SUPPORTING_WM_CHECK")).isEmpty(), 10000);
+}
+
+void TestEndToEnd::framedWindowIsCentred_data()
+{
+    QTest::addColumn<QString>("keys"); // that show the window; none: the main window
+    QTest::newRow("main window") << QString();
+    QTest::newRow("About") << QStringLiteral("ctrl+a");
+}
+
+// Under a window manager the frame, title bar and borders included, sits in the middle of
+// the 1280 x 800 screen, not the client area.
+void TestEndToEnd::framedWindowIsCentred()
+{
+    QFETCH(QString, keys);
+    startWindowManager();
+    if (QTest::currentTestFailed())
+        return;
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    QString window = waitForMainWindow(copy);
+    QVERIFY(!window.isEmpty());
+    if (!keys.isEmpty()) {
+        QVERIFY(pressKeys(window, keys));
+        window = waitForNewWindow(copy, {window});
+        QVERIFY2(!window.isEmpty(), "no window mapped");
+    }
+    // Left, right, top, bottom; set once the manager has framed the window.
+    QList<int> extents;
+    const auto readExtents = [&] {
+        // "_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 20, 1"; "not found" before.
+        extents.clear();
+        const QString line = tool(QStringLiteral("xprop"),
+                                  {QStringLiteral("-id"), window,
+                                   QStringLiteral("_NET_FRAME_EXTENTS")},
+                                  5000)
+                                 .lines.value(0);
+        for (const QString& value : line.section(QLatin1Char('='), 1).split(QLatin1Char(','))) {
+            bool ok = false;
+            extents.append(value.trimmed().toInt(&ok));
+            if (!ok)
+                extents.clear();
+        }
+        return extents.size() == 4;
+    };
+    QTRY_VERIFY(readExtents());
+    const auto centre = [&] {
+        // xwininfo, as xdotool adds the frame's extents to a framed window's position.
+        QMap<QString, int> values;
+        for (const QString& line :
+             tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}, 5000).lines)
+            values.insert(line.section(QLatin1Char(':'), 0, 0).trimmed(),
+                          line.section(QLatin1Char(':'), 1).trimmed().toInt());
+        const int left = extents[0], right = extents[1], top = extents[2], bottom = extents[3];
+        // Twice the frame's centre, to stay in whole pixels.
+        return QPoint(2 * (values.value(QStringLiteral("Absolute upper-left X")) - left) +
+                          values.value(QStringLiteral("Width")) + left + right,
+                      2 * (values.value(QStringLiteral("Absolute upper-left Y")) - top) +
+                          values.value(QStringLiteral("Height")) + top + bottom);
+    };
+    QTRY_VERIFY2(std::abs(centre().x() - 1280) <= 2 && std::abs(centre().y() - 800) <= 2,
+                 qPrintable(QStringLiteral("frame centre x2 at %1,%2")
+                                .arg(centre().x())
+                                .arg(centre().y())));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

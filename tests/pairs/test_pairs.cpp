@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -77,6 +79,8 @@ private slots:
     void clipboardAndUndoDoNothing_data();
     void clipboardAndUndoDoNothing();
     void keysWithoutCharacterKeepWorking();
+    void contextMenuHintsNoRefusedKey_data();
+    void contextMenuHintsNoRefusedKey();
     void loadsInFirstDirection_data();
     void loadsInFirstDirection();
     void switchingKeepsTextsAndConvertsBackward();
@@ -238,6 +242,15 @@ void TestPairs::localeDecimalSign_data()
     QTest::newRow("fa_IR decimal sign")
         << QLocale(QStringLiteral("fa_IR")) << "Length5" << false << QString::fromUtf8("2\u066B5")
         << QString::fromUtf8("2\u066B5") << QString::fromUtf8("6\u066B35");
+    // A Latin keyboard's "." where the locale writes another sign: 0.5 x 2.54, 1.5 x 2.54,
+    // typed after the "00" rule's "0." and from scratch.
+    QTest::newRow("de_DE point after double zero")
+        << QLocale(QStringLiteral("de_DE")) << "Length5" << false << "005"
+        << "0.5"
+        << "1,27";
+    QTest::newRow("ar_EG point")
+        << QLocale(QStringLiteral("ar_EG")) << "Length5" << false << "1.5"
+        << "1.5" << QString::fromUtf8("3\u066B81");
     QTest::newRow("en_US refuses U+066B")
         << english << "Weight2" << false << QString::fromUtf8("1\u066B5") << "15"
         << "3";
@@ -284,6 +297,29 @@ void TestPairs::clipboardAndUndoDoNothing()
     QCOMPARE(h.var1()->text(), expected);
     QCOMPARE(h.var2()->text(), QStringLiteral("30.48"));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("999"));
+}
+
+void TestPairs::contextMenuHintsNoRefusedKey_data()
+{
+    QTest::addColumn<QString>("item"); // as Qt words it, without its "\tCtrl+..." hint
+    for (const char* item : {"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste", "Select All"})
+        QTest::newRow(item) << item;
+}
+
+void TestPairs::contextMenuHintsNoRefusedKey()
+{
+    QFETCH(QString, item);
+    Harness h(QStringLiteral("Length5"));
+    QTest::keyClicks(h.var1(), QStringLiteral("12"));
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), h.var1()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(h.var1(), &event);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    auto* menu = static_cast<QMenu*>(QApplication::activePopupWidget());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts.append(action->text());
+    menu->close();
+    QVERIFY2(texts.contains(item), qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void TestPairs::keysWithoutCharacterKeepWorking()

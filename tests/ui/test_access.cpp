@@ -45,6 +45,8 @@ private slots:
     void clickablesOfferPress_data();
     void clickablesOfferPress();
     void disabledLinksTurnGrey();
+    void focusSaysWhereYouAre_data();
+    void focusSaysWhereYouAre();
 
 private:
     QWidget* window(const QString& name)
@@ -184,6 +186,69 @@ void TestAccess::disabledLinksTurnGrey()
              QColor(190, 190, 190));
     mainForm->setEnabled(true);
     QCOMPARE(link->palette().color(QPalette::Active, QPalette::WindowText), QColor(0, 0, 192));
+}
+
+// A screen reader speaks a focused control as part of the window the focus is in: the
+// nearest ancestor that is a window must be the window itself, or the reader stays silent.
+// It reads a drop-down list's value from its text, and says a new text that is selected.
+void TestAccess::focusSaysWhereYouAre_data()
+{
+    QTest::addColumn<int>("tabs"); // from Var1, which has the focus when the window shows
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shownAfterDown"); // selected text after Down, if any
+    QTest::newRow("Var2") << 1 << "Var2"
+                          << "Kilogram"
+                          << "5.4432"
+                          << "";
+    QTest::newRow("Var1") << 3 << "Var1"
+                          << "Pound"
+                          << "12"
+                          << "";
+    QTest::newRow("Parts") << 2 << "Parts"
+                           << "Conversion direction"
+                           << "Pound - Kilogram"
+                           << "Kilogram - Pound";
+}
+
+void TestAccess::focusSaysWhereYouAre()
+{
+    QFETCH(int, tabs);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, shownAfterDown);
+    QWidget* shown = window(QStringLiteral("Weight1"));
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    QTest::keyClicks(shown->findChild<QLineEdit*>("Var1"), QStringLiteral("12"));
+    auto* target = shown->findChild<QWidget*>(control);
+    for (int i = 0; i < tabs; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(target);
+    QVERIFY(accessible->state().focused);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Value), value);
+    QAccessibleInterface* frame = accessible->parent();
+    while (frame && !QList{QAccessible::Window, QAccessible::Dialog, QAccessible::Border}.contains(
+                        frame->role()))
+        frame = frame->parent();
+    QVERIFY(frame);
+    QCOMPARE(frame->object(), shown);
+    QCOMPARE(frame->role(), QAccessible::Window);
+    QVERIFY(frame->state().active);
+
+    if (shownAfterDown.isEmpty())
+        return;
+    QTest::keyClick(target, Qt::Key_Down);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    QVERIFY(text);
+    int start = -1, end = -1;
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(text->text(start, end), shownAfterDown);
 }
 
 QTEST_MAIN(TestAccess)
