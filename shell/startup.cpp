@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -109,10 +110,12 @@ struct Held {
     QString text;
 };
 std::vector<Held> held;
+std::mutex heldLock; // the toolkit's event thread may speak while the toolkit starts
 QtMessageHandler forward = nullptr;
 
 void replayHeld()
 {
+    const std::lock_guard<std::mutex> guard(heldLock);
     for (const Held& message : held)
         forward(message.type,
                 QMessageLogContext(message.file, message.line, message.function, message.category),
@@ -149,6 +152,7 @@ QByteArray missingDisplay()
 
 void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
+    std::unique_lock<std::mutex> guard(heldLock);
     if (type != QtFatalMsg) {
         held.push_back({type, context.file, context.line, context.function, context.category, text});
         return;
@@ -157,6 +161,7 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
     // a crash: say what is missing and end with a failure status, leaving no core dump.
     const QByteArray reason = missingDisplay();
     if (reason.isEmpty()) {
+        guard.unlock();
         replayHeld();
         forward(QtCriticalMsg, context, text);
     } else {
