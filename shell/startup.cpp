@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -42,6 +43,32 @@ void endStartupNotification()
 {
     const char* id = std::getenv("DESKTOP_STARTUP_ID");
     if (!id || !*id)
+        return;
+    // libxcb is taken from the process, where Qt's libraries have loaded it already, not
+    // linked: a link of our own would put it in the way of every symbol lookup of every start.
+    void* library = dlopen("libxcb.so.1", RTLD_LAZY);
+    if (!library)
+        return;
+    bool found = true;
+#define MENSURIO_XCB(name)                                                                       \
+    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                \
+    found = found && name
+    MENSURIO_XCB(xcb_connect);
+    MENSURIO_XCB(xcb_connection_has_error);
+    MENSURIO_XCB(xcb_disconnect);
+    MENSURIO_XCB(xcb_get_setup);
+    MENSURIO_XCB(xcb_setup_roots_iterator);
+    MENSURIO_XCB(xcb_screen_next);
+    MENSURIO_XCB(xcb_intern_atom);
+    MENSURIO_XCB(xcb_intern_atom_reply);
+    MENSURIO_XCB(xcb_generate_id);
+    MENSURIO_XCB(xcb_create_window);
+    MENSURIO_XCB(xcb_send_event);
+    MENSURIO_XCB(xcb_destroy_window);
+    MENSURIO_XCB(xcb_get_input_focus);
+    MENSURIO_XCB(xcb_get_input_focus_reply);
+#undef MENSURIO_XCB
+    if (!found)
         return;
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber); // DISPLAY; none on Wayland

@@ -1,7 +1,7 @@
 # Debian packages Mensurio needs to build, run and test; sourced by the other scripts.
 MENSURIO_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev libx11-dev  # the build (Xlib for the end-to-end suite)
-  libxcb1-dev                             # a refused copy's startup notification
+  libxcb1-dev                             # libxcb's header: a refused copy's startup notification
   libxtst-dev                             # XTest: the monkey test's real input
   fonts-wine                              # Tahoma, where the desktop has none
   xvfb xauth xdotool x11-utils imagemagick  # a private X server, real input, screenshots
