@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -19,12 +20,81 @@
 namespace mensurio {
 
 namespace {
+// The desktop's message box; a function of its own, as an opener's failure is told after the
+// platform object that started it may be gone.
+MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString& title,
+                             MessageButtons buttons, MessageIcon icon)
+{
+    QMessageBox box(parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(text);
+    switch (icon) {
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    }
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
 // Tells the user that a launch could not be carried out and why; without this the command
 // would simply do nothing.
 void cannotOpen(Platform& platform, QWidget* owner, const QString& what, const QString& why)
 {
     platform.messageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
                         MessageButtons::Ok, MessageIcon::Exclamation);
+}
+
+// Starts xdg-open and tells the user when it later fails, as it does when the desktop has no
+// program for the file (status 3) or that program fails (4). The process belongs to no
+// window, which may close first, and is never waited for: a program that quits leaves it
+// running and its opening goes on.
+void openWatched(QWidget* owner, const QString& what, const QString& opener, const QString& file,
+                 const QString& folder)
+{
+    // Openers at work; never freed, so that leak checkers count the ones left at a quit as kept.
+    static auto* const running = new QList<QProcess*>;
+    auto* process = new QProcess;
+    process->setProgram(opener);
+    process->setArguments({file});
+    if (!folder.isEmpty())
+        process->setWorkingDirectory(folder);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, what, owner = QPointer<QWidget>(owner)](int status, QProcess::ExitStatus how) {
+            running->removeOne(process);
+            process->deleteLater();
+            if (how == QProcess::NormalExit && status == 0)
+                return;
+            showMessageBox(
+                owner, what + QStringLiteral(":\nThe desktop could not open it (xdg-open ended with ") +
+                           (how == QProcess::NormalExit ? QStringLiteral("status %1).").arg(status)
+                                                        : QStringLiteral("a crash).")),
+                applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+        });
+    process->start();
+    if (process->waitForStarted()) {
+        running->append(process);
+        return;
+    }
+    delete process;
+    showMessageBox(owner, what + QStringLiteral(":\n") + opener + QStringLiteral(" failed to start."),
+                   applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
 }
 } // namespace
 
@@ -84,10 +154,7 @@ void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QS
     }
     // One argument, never a shell string: an address with blanks, quotes or "$(...)"
     // reaches xdg-open unchanged and runs nothing else.
-    process.setProgram(opener);
-    process.setArguments({file});
-    if (!process.startDetached())
-        cannotOpen(*this, owner, what, opener + QStringLiteral(" failed to start."));
+    openWatched(owner, what, opener, file, folder);
 }
 
 std::optional<QString> DesktopPlatform::loginName(int bufferSize)
@@ -165,29 +232,7 @@ MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,
                                           const QString& title, MessageButtons buttons,
                                           MessageIcon icon)
 {
-    QMessageBox box(parent);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-    box.setText(text);
-    switch (icon) {
-    case MessageIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MessageIcon::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MessageIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    }
-    if (buttons == MessageButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return MessageAnswer::Ok;
+    return showMessageBox(parent, text, title, buttons, icon);
 }
 
 QString DesktopPlatform::inputBox(QWidget* parent, const QString& prompt, const QString& title,

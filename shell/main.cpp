@@ -1,6 +1,7 @@
 #include "platform/desktopplatform.h"
 #include "platform/files.h"
 #include "shell/mainform.h"
+#include "shell/startup.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -8,14 +9,23 @@
 int main(int argc, char* argv[])
 {
     mensurio::files::surviveFileSizeLimit();
+    // A question about the program is answered on the terminal, even while a copy runs.
+    if (const std::optional<int> status = mensurio::answerCommandLine(argc, argv))
+        return *status;
+
     // The single-copy lock comes first: a second copy ends here, silently, before the
-    // toolkit or any window is built.
+    // toolkit or any window is built; it only tells the launcher that the start is over.
     mensurio::InstanceLock lock =
         mensurio::InstanceLock::take(mensurio::InstanceLock::defaultFolders());
-    if (lock.state() == mensurio::InstanceLock::State::HeldByAnotherCopy)
+    if (lock.state() == mensurio::InstanceLock::State::HeldByAnotherCopy) {
+        mensurio::endStartupNotification();
         return 0;
+    }
 
+    // Only the toolkit's start is guarded: it opens the display.
+    std::optional<mensurio::DisplayGuard> displayGuard(std::in_place);
     QApplication app(argc, argv);
+    displayGuard.reset();
     QApplication::setApplicationName(QStringLiteral("Mensurio"));
     // Names the installed menu entry, so docks show its name and icon for our windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Mensurio"));

@@ -3,6 +3,7 @@
 # Building and running the program.
 MENSURIO_RUN_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev      # the build
+  libxcb1-dev                             # libxcb's header: a refused copy's startup notification
   fonts-wine                              # Tahoma, where the desktop has none
   xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
 )

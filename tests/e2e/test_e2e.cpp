@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
 #include <QPoint>
 #include <QProcess>
@@ -63,7 +64,10 @@ private slots:
     void init();
     void cleanup();
 
+    void secondCopyEndsSilentlyAndKilledCopyFreesTheLock_data();
     void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
+    void startWithoutWindowAnswersOnTheTerminal_data();
+    void startWithoutWindowAnswersOnTheTerminal();
     void copiesStartedTogetherLeaveOne_data();
     void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
@@ -81,7 +85,10 @@ private slots:
 
 private:
     void startWindowManager();
-    QProcess* startCopy();
+    // A copy with the session's environment, changed by `changes` (an empty value unsets).
+    QProcess* startCopy(const QStringList& arguments = {},
+                        const QHash<QString, QString>& changes = {},
+                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels);
     Run xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
     Run tool(const QString& program, const QStringList& arguments, int timeoutMs) const;
     // A window's property or the root's, as X window ids in the property's order.
@@ -182,19 +189,27 @@ void TestEndToEnd::cleanup()
     session_.reset();
 }
 
-QProcess* TestEndToEnd::startCopy()
+QProcess* TestEndToEnd::startCopy(const QStringList& arguments,
+                                  const QHash<QString, QString>& changes,
+                                  QProcess::ProcessChannelMode channels)
 {
     QProcessEnvironment environment = e2e::programEnvironment(display_, QDir(session_->path()));
     // Each lock case has a runtime folder of its own, and the fallback lock a temp folder.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder_);
     environment.insert(QStringLiteral("TMPDIR"), session_->filePath(QStringLiteral("tmp")));
+    for (auto change = changes.begin(); change != changes.end(); ++change) {
+        if (change.value().isEmpty())
+            environment.remove(change.key());
+        else
+            environment.insert(change.key(), change.value());
+    }
 
     auto copy = std::make_unique<QProcess>();
     copy->setProcessEnvironment(environment);
     copy->setWorkingDirectory(session_->filePath(QStringLiteral("home")));
-    // A sanitizer's report must reach the test log.
-    copy->setProcessChannelMode(QProcess::ForwardedChannels);
-    copy->start(QStringLiteral(MENSURIO_EXE), QStringList());
+    // A sanitizer's report must reach the test log, unless the case reads the output.
+    copy->setProcessChannelMode(channels);
+    copy->start(QStringLiteral(MENSURIO_EXE), arguments);
     if (!copy->waitForStarted())
         return nullptr;
     copies_.push_back(std::move(copy));
@@ -317,8 +332,24 @@ QString TestEndToEnd::recordedShellArguments() const
     return QString::fromUtf8(file.readAll());
 }
 
+void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock_data()
+{
+    // The launcher's startup identifier of the second copy, and the message that must end
+    // the launcher's wait: quoted, in pieces of 20 bytes.
+    QTest::addColumn<QString>("startupId");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("started from a terminal") << QString() << QStringList();
+    QTest::newRow("started from the menu")
+        << QStringLiteral("menu-4711 \"Mensurio\" \\_TIME123")
+        << QStringList{QStringLiteral("remove: ID=\"menu-4711 \\\"Mensurio\\\" \\\\_TIME123\"")};
+}
+
 void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
 {
+    QFETCH(QString, startupId);
+    QFETCH(QStringList, messages);
+
     QProcess* first = startCopy();
     QVERIFY(first);
     const QString firstWindow = waitForMainWindow(first);
@@ -327,11 +358,12 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
     // The second copy would be gone before any look could find its window, so count every
     // window that the server maps while it lives.
     x_->watchMaps();
-    QProcess* second = startCopy();
+    QProcess* second = startCopy({}, {{QStringLiteral("DESKTOP_STARTUP_ID"), startupId}});
     QVERIFY(second);
     QVERIFY2(second->waitForFinished(2000), "the second copy still runs after 2 s");
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
     QCOMPARE(second->exitCode(), 0);
+    QTRY_COMPARE(x_->startupMessagesSinceWatch(), messages);
     QCOMPARE(x_->mapsSinceWatch(), 0);
 
     QCOMPARE(first->state(), QProcess::Running);
@@ -411,6 +443,56 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
     if (left == "<link>" || left == "<theirs>")
         QCOMPARE(QDir(fallback).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
                  left == "<link>" ? QStringList{QStringLiteral("mensurio.lock")} : QStringList());
+}
+
+void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("display"); // the copy's DISPLAY; empty: none
+    QTest::addColumn<bool>("whileRunning"); // another copy holds the lock
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // the first line on standard output
+    QTest::addColumn<QString>("err"); // all of standard error
+
+    QTest::newRow("--help without a display")
+        << QStringList{"--help"} << "" << false << 0 << "Usage: mensurio [--help | --version]"
+        << "";
+    QTest::newRow("--version while a copy runs")
+        << QStringList{"--version"} << "" << true << 0 << "Mensurio 1.2" << "";
+    QTest::newRow("no display at all")
+        << QStringList{} << "" << false << 1 << ""
+        << "Mensurio needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set\n";
+    QTest::newRow("a display that cannot be opened, unknown argument ignored")
+        << QStringList{"--unknown"} << ":4093" << false << 1 << ""
+        << "Mensurio needs a graphical display: the X display \":4093\" could not be opened\n";
+}
+
+void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, display);
+    QFETCH(bool, whileRunning);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    if (whileRunning) {
+        QProcess* first = startCopy();
+        QVERIFY(first && !waitForMainWindow(first).isEmpty());
+    }
+    // The toolkit chooses its platform itself, as on a desktop.
+    QProcess* copy = startCopy(arguments,
+                               {{QStringLiteral("DISPLAY"), display},
+                                {QStringLiteral("QT_QPA_PLATFORM"), QString()},
+                                {QStringLiteral("XDG_SESSION_TYPE"), QString()}},
+                               QProcess::SeparateChannels);
+    QVERIFY(copy);
+    QVERIFY2(copy->waitForFinished(mapTimeoutMs), "the copy still runs");
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit); // no abort, no core dump
+    QCOMPARE(copy->exitCode(), status);
+    QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
+             out);
+    QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardError()), err);
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()

@@ -26,10 +26,10 @@ struct Run {
 // A private PATH holding only recording stand-ins for xdg-open, the calculators and
 // touch, so that no real opener, browser or calculator can ever start. Each script
 // writes its arguments one file each, then its working folder, then a "done" mark, using
-// shell built-ins only (the PATH has nothing else on it).
+// shell built-ins only (the PATH has nothing else on it), and ends with the given status.
 class Recorders {
 public:
-    explicit Recorders(const QStringList& programs)
+    explicit Recorders(const QStringList& programs, int status = 0) : status_(status)
     {
         QDir(bin.path()).mkdir(QStringLiteral("log"));
         for (const QString& program : programs)
@@ -80,7 +80,8 @@ private:
                                 (program == QLatin1String("touch")
                                      ? QByteArray("for a in \"$@\"; do : > \"$a\"; done\n")
                                      : QByteArray()) +
-                                ": > \"$log.done\"\n";
+                                ": > \"$log.done\"\n"
+                                "exit " + QByteArray::number(status_) + "\n";
         QCOMPARE(script.write(text), text.size());
         script.close();
         QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -92,6 +93,7 @@ private:
     }
 
     QTemporaryDir bin;
+    int status_;
 };
 
 // Answers the program's message boxes as a user would and keeps what they said.
@@ -280,6 +282,7 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("status"); // of the programs installed
 
     const QString noOpener = QStringLiteral(
         "xdg-open, which opens files and addresses with the desktop's programs, is not "
@@ -287,13 +290,25 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
     QTest::newRow("calculator, none installed")
         << "Calc.exe" << QStringList{"xdg-open"}
         << "The calculator could not be started:\nNone of these calculators is installed: "
-           "gnome-calculator, kcalc, qalculate-qt, qalculate-gtk, galculator, mate-calc, xcalc.";
+           "gnome-calculator, kcalc, qalculate-qt, qalculate-gtk, galculator, mate-calc, xcalc."
+        << 0;
     QTest::newRow("notepad without xdg-open")
         << "/home/ada/Notepad of Weight.txt" << QStringList{"gnome-calculator"}
-        << "Could not open \"/home/ada/Notepad of Weight.txt\":\n" + noOpener;
+        << "Could not open \"/home/ada/Notepad of Weight.txt\":\n" + noOpener << 0;
     QTest::newRow("mail address without xdg-open")
         << "mailto:support@example.com" << QStringList{}
-        << "Could not open \"mailto:support@example.com\":\n" + noOpener;
+        << "Could not open \"mailto:support@example.com\":\n" + noOpener << 0;
+    // xdg-open's own statuses: 3 no program for the type, 4 the program failed.
+    QTest::newRow("notepad with no program for text files")
+        << "/home/ada/Notepad of Weight.txt" << QStringList{"xdg-open"}
+        << "Could not open \"/home/ada/Notepad of Weight.txt\":\nThe desktop could not open it "
+           "(xdg-open ended with status 3)."
+        << 3;
+    QTest::newRow("licence whose program fails")
+        << "/usr/share/mensurio/License Agreement.rtf" << QStringList{"xdg-open"}
+        << "Could not open \"/usr/share/mensurio/License Agreement.rtf\":\nThe desktop could not "
+           "open it (xdg-open ended with status 4)."
+        << 4;
 }
 
 void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
@@ -301,18 +316,22 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
     QFETCH(QString, file);
     QFETCH(QStringList, installed);
     QFETCH(QString, text);
+    QFETCH(int, status);
 
-    const Recorders recorders(installed);
-    DesktopPlatform platform;
+    const Recorders recorders(installed, status);
     const MessageBoxes boxes;
-    platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(), QString(), 1);
+    {
+        DesktopPlatform platform; // gone before a failing opener ends
+        platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(), QString(), 1);
+    }
 
-    QCOMPARE(boxes.shown.size(), 1);
+    QTRY_COMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown.first().title, QStringLiteral("Mensurio"));
     QCOMPARE(boxes.shown.first().text, text);
     QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
     settle();
-    QCOMPARE(recorders.finished(), 0);
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
 }
 
 QTEST_MAIN(TestShellOpen)

@@ -42,9 +42,42 @@ XClient::~XClient()
 void XClient::watchMaps()
 {
     Display* display = asDisplay(display_);
-    XSelectInput(display, root_, SubstructureNotifyMask);
+    // Startup notification messages go to the root window for PropertyChangeMask.
+    XSelectInput(display, root_, SubstructureNotifyMask | PropertyChangeMask);
     XSync(display, True); // drop what came before
     maps_ = 0;
+    partialMessages_.clear();
+    startupMessages_.clear();
+}
+
+void XClient::watch(const void* watched)
+{
+    Display* display = asDisplay(display_);
+    const XEvent& event = *static_cast<const XEvent*>(watched);
+    if (event.type == MapNotify && event.xmap.event == root_)
+        ++maps_;
+    if (event.type != ClientMessage || event.xclient.format != 8)
+        return;
+    const Atom begin = XInternAtom(display, "_NET_STARTUP_INFO_BEGIN", False);
+    const Atom more = XInternAtom(display, "_NET_STARTUP_INFO", False);
+    const unsigned long sender = event.xclient.window;
+    if (event.xclient.message_type == begin)
+        partialMessages_[sender].clear();
+    else if (event.xclient.message_type != more || !partialMessages_.contains(sender))
+        return;
+    // Pieces of 20 bytes; a zero byte ends the message.
+    QByteArray& message = partialMessages_[sender];
+    const QByteArray piece(event.xclient.data.b, 20);
+    const qsizetype end = piece.indexOf('\0');
+    message += end < 0 ? piece : piece.left(end);
+    if (end >= 0)
+        startupMessages_ << QString::fromUtf8(partialMessages_.take(sender));
+}
+
+QStringList XClient::startupMessagesSinceWatch()
+{
+    mapsSinceWatch();
+    return startupMessages_;
 }
 
 int XClient::mapsSinceWatch()
@@ -54,8 +87,7 @@ int XClient::mapsSinceWatch()
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == MapNotify && event.xmap.event == root_)
-            ++maps_;
+        watch(&event);
     }
     return maps_;
 }
@@ -96,8 +128,7 @@ std::optional<QString> XClient::primarySelection(int timeoutMs)
         }
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == MapNotify && event.xmap.event == root_)
-            ++maps_;
+        watch(&event);
         if (event.type != SelectionNotify || event.xselection.requestor != requestor)
             continue;
         answered = true;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,10 +22,13 @@ public:
 
     bool isOpen() const { return display_ != nullptr; }
 
-    // Starts counting the top-level windows that get mapped, by any client.
+    // Starts counting the top-level windows that get mapped, by any client, and collecting
+    // the startup notification messages broadcast on the root window.
     void watchMaps();
     // Top-level windows mapped since watchMaps(), up to requests the server has handled now.
     int mapsSinceWatch();
+    // The complete startup notification messages since watchMaps(), in their order.
+    QStringList startupMessagesSinceWatch();
 
     // What a window manager sends when the user clicks a frame's close box:
     // a WM_PROTOCOLS ClientMessage carrying WM_DELETE_WINDOW.
@@ -37,6 +42,10 @@ private:
     void* display_ = nullptr; // Display*
     unsigned long root_ = 0;
     int maps_ = 0;
+    QHash<unsigned long, QByteArray> partialMessages_; // by sending window
+    QStringList startupMessages_;
+    // Counts or collects one event of the watch.
+    void watch(const void* event);
 };
 
 } // namespace e2e
