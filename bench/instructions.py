@@ -3,10 +3,13 @@
 
 The times that startup.py reports move by ten per cent from run to run on a shared
 machine; instruction counts do not. Each program runs once under callgrind on a private
-Xvfb, with private home, runtime, config, data and cache folders: the profile is dumped when the root window sees its window mapped, and again when
-the program is ended after its first frame, once the screen has been quiet for two
-seconds. Prints the instructions until the mapping, from the mapping to idle, and in all,
-with Mensurio's ratios to the bare window.
+Xvfb, with private home, runtime, config, data and cache folders. The count is dumped when
+the root window sees the window mapped and again once the screen has been quiet for two
+seconds after the first frame: the instructions until the mapping, from the mapping to
+idle, and in all, with Mensurio's ratios to the bare window. Then, in Mensurio: the
+pair window Weight1's first showing from the click until painted, and two keystrokes in
+its Var1 field until both fields are painted (the first of a run also loads the compose
+table, as in every Qt program).
 
 Usage: bench/instructions.py [build-folder]      (default: build-bench)
 """
@@ -28,24 +31,48 @@ def totals(path):
     sys.exit(f"no totals in {path}")
 
 
-def count(screen, program, scratch):
-    """(instructions until the mapping, instructions from the mapping until idle)"""
+def dump(process, name):
+    subprocess.run(["callgrind_control", "--dump=" + name, str(process.pid)],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+
+def count(screen, program, scratch, pair_window=False):
+    """The instructions of each stretch of a start: until the mapping, from the mapping until
+    idle and, with pair_window, a pair window's first showing until painted and a keystroke
+    in it until both fields are painted. callgrind starts counting afresh at each dump."""
     out = os.path.join(scratch, os.path.basename(program) + ".callgrind")
     env = startup.private_environment(scratch, screen.display.get_display_name())
     process = subprocess.Popen(
         ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out, program],
         env=env, cwd=os.path.dirname(program), stderr=subprocess.DEVNULL)
+    # Under valgrind the program runs some fifty times slower: two quiet seconds.
+    startup.QUIET = 2.0
     try:
-        mapped, _ = screen.wait_map(120)
-        subprocess.run(["callgrind_control", "--dump=mapped", str(process.pid)],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-        # Under valgrind the program runs some fifty times slower: two quiet seconds.
-        startup.QUIET = 2.0
+        mapped, window = screen.wait_map(120)
+        dump(process, "mapped")
         screen.frame_end(mapped)
+        dump(process, "idle")
+        stretches = 2
+        if pair_window:
+            x, y = screen.origin(window)
+            clicked = screen.click(x + startup.WEIGHT1_ENTRY[0], y + startup.WEIGHT1_ENTRY[1])
+            mapped, pair = screen.wait_map(120)
+            screen.frame_end(mapped)
+            dump(process, "pair-window")
+            px, py = screen.origin(pair)
+            screen.click(px + startup.VAR1_FIELD[0], py + startup.VAR1_FIELD[1])
+            screen.drain()
+            # The first key press of a run also loads the input method's compose table, which
+            # every Qt program pays once; the second one is what each keystroke costs.
+            for key in "77":
+                dump(process, "before-key")
+                screen.frame_end(screen.key(ord(key)))
+                dump(process, "keystroke")
+            stretches = 7
     finally:
         process.terminate()
         process.wait()
-    return totals(out + ".1"), totals(out)
+    return [totals(f"{out}.{n}") for n in range(1, stretches + 1)]
 
 
 def main():
@@ -63,7 +90,8 @@ def main():
     scratch = tempfile.mkdtemp()
     try:
         screen = startup.Screen(name)
-        counts = {program: count(screen, path, scratch) for program, path in programs.items()}
+        counts = {program: count(screen, path, scratch, program == "Mensurio")
+                  for program, path in programs.items()}
     finally:
         server.terminate()
         server.wait()
@@ -75,6 +103,9 @@ def main():
                        ("mapped to idle", bare[1], ours[1]),
                        ("start to idle", sum(bare), sum(ours))):
         print(f"  {text:<28} {b:14,} {m:14,} {m / b:7.3f}")
+    print(f"  {'Weight1: first showing':<28} {'':>14} {ours[2]:14,}")
+    print(f"  {'first keystroke, painted':<28} {'':>14} {ours[4]:14,}")
+    print(f"  {'a keystroke, painted':<28} {'':>14} {ours[6]:14,}")
 
 
 if __name__ == "__main__":
