@@ -8,7 +8,7 @@ that follows the mapping), the processor time spent until the mapping, and the r
 and anonymous memory half a second after it; then Mensurio's figures as ratios of the
 bare window's. Then, in Mensurio only: a pair window's first showing and a hidden one's
 showing again, from the click to the painted window, and a keystroke in it, from the key
-press until both fields are painted.
+press until both fields are painted; and the memory with all 22 pair windows open.
 
 The X server itself tells the times: the root window's MapNotify (SubstructureNotify)
 marks the mapping, and its DAMAGE events mark every drawing on the screen.
@@ -183,6 +183,13 @@ class Run:
 WEIGHT1_ENTRY = (110, 157)
 CLOSE_PICTURE = (329, 15)
 VAR1_FIELD = (200, 121)
+# Every pair's entry, by the frames' label columns and rows: weight, area, temperature in
+# the upper frames, length and volume in the lower ones.
+PAIR_ENTRIES = ([(110, 157 + 14 * row) for row in range(5)] +
+                [(340, 157 + 14 * row) for row in range(5)] +
+                [(590, 157 + 14 * row) for row in range(3)] +
+                [(110, 298 + 14 * row) for row in range(5)] +
+                [(340, 298 + 14 * row) for row in range(4)])
 
 
 def pair_window(screen, program, scratch):
@@ -204,6 +211,25 @@ def pair_window(screen, program, scratch):
         pressed = screen.key(ord("7"))
         keystroke = (screen.frame_end(pressed) - pressed) * 1e3
         return {"first showing": first, "showing again": again, "keystroke": keystroke}
+
+
+def all_pair_windows(screen, program, scratch):
+    """Resident and anonymous memory with the main window alone, then with all 22 pair
+    windows shown. Each pair window is moved off the main window as it appears (there is no
+    window manager to place it), so the next entry can be clicked."""
+    with Run(screen, program, scratch) as run:
+        alone = run.measure()
+        x, y = screen.origin(run.window)
+        for entry_x, entry_y in PAIR_ENTRIES:
+            screen.click(x + entry_x, y + entry_y)
+            _, window = screen.wait_map(5)
+            window.configure(x=1230, y=0)
+            screen.display.sync()
+            screen.drain()
+        time.sleep(0.5)
+        rss, anon = memory_kb(run.process.pid)
+        return {"main window alone": (alone["rss"], alone["anon"]),
+                "with all 22 pair windows": (rss, anon)}
 
 
 def main():
@@ -237,6 +263,13 @@ def main():
         print(f"\nMensurio's pair window Weight1, median of {len(pair)} runs:")
         for key in pair[0]:
             print(f"  {key:<40} {statistics.median(r[key] for r in pair):8.1f} ms")
+
+        memory = [all_pair_windows(screen, programs["Mensurio"], scratch) for _ in range(3)]
+        print(f"\nMensurio's memory, median of {len(memory)} runs (resident, anonymous):")
+        for key in memory[0]:
+            rss = statistics.median(r[key][0] for r in memory)
+            anon = statistics.median(r[key][1] for r in memory)
+            print(f"  {key:<40} {rss:8,} kB {anon:8,} kB")
     finally:
         server.terminate()
         server.wait()
