@@ -128,7 +128,7 @@ void settle() { QTest::qWait(300); }
 
 } // namespace
 
-class TestShellOpen : public QObject {
+class TestDesktopLaunch : public QObject {
     Q_OBJECT
 
 private slots:
@@ -148,20 +148,20 @@ private:
     QTemporaryDir elsewhere_;
 };
 
-void TestShellOpen::initTestCase()
+void TestDesktopLaunch::initTestCase()
 {
     startFolder_ = QDir::currentPath();
     // Until a test installs its recorders, nothing at all can be found.
     qputenv("PATH", QFile::encodeName(elsewhere_.path()));
 }
 
-void TestShellOpen::cleanup()
+void TestDesktopLaunch::cleanup()
 {
     QDir::setCurrent(startFolder_);
     qputenv("PATH", QFile::encodeName(elsewhere_.path()));
 }
 
-void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
+void TestDesktopLaunch::xdgOpenGetsOneUnchangedArgument_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("withFolder");
@@ -175,7 +175,7 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
     QTest::newRow("file that looks like the calculator") << "/opt/Calc.exe" << false;
 }
 
-void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
+void TestDesktopLaunch::xdgOpenGetsOneUnchangedArgument()
 {
     QFETCH(QString, file);
     QFETCH(bool, withFolder);
@@ -197,7 +197,7 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
         QVERIFY2(!QFile::exists(place + QStringLiteral("/x")), qPrintable(place));
 }
 
-void TestShellOpen::calculatorFoundByName_data()
+void TestDesktopLaunch::calculatorFoundByName_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("expected"); // empty: nothing runs
@@ -213,7 +213,7 @@ void TestShellOpen::calculatorFoundByName_data()
     QTest::newRow("no calculator at all") << QStringList{} << "" << false;
 }
 
-void TestShellOpen::calculatorFoundByName()
+void TestDesktopLaunch::calculatorFoundByName()
 {
     QFETCH(QStringList, installed);
     QFETCH(QString, expected);
@@ -240,7 +240,7 @@ void TestShellOpen::calculatorFoundByName()
     QCOMPARE(runs.first().folder, canonical(movedAway ? elsewhere_.path() : startFolder_));
 }
 
-void TestShellOpen::launchRoutinesReachTheShell()
+void TestDesktopLaunch::launchRoutinesReachTheShell()
 {
     // The mail routine runs from the user's home folder; a file opens from wherever the
     // program is.
@@ -270,7 +270,7 @@ void TestShellOpen::launchRoutinesReachTheShell()
     QVERIFY(!QFile::exists(home.path() + QStringLiteral("/x")));
 }
 
-void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
+void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy_data()
 {
     QTest::addColumn<QString>("file"); // empty: the calculator
     QTest::addColumn<QStringList>("installed");
@@ -304,7 +304,7 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
         << 4;
 }
 
-void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
+void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
 {
     QFETCH(QString, file);
     QFETCH(QStringList, installed);
@@ -330,5 +330,5 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
     QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
 }
 
-QTEST_MAIN(TestShellOpen)
-#include "test_shellopen.moc"
+QTEST_MAIN(TestDesktopLaunch)
+#include "test_desktoplaunch.moc"
