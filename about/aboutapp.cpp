@@ -1,6 +1,6 @@
 #include "about/aboutapp.h"
 
-#include "shell/launch.h"
+#include "launch/launch.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
@@ -116,7 +116,7 @@ void AboutApp::buildLayout()
 
 void AboutApp::Form_Load()
 {
-    userName_->setText(context_.platform.loginName(144).value_or(QString()));
+    userName_->setText(context_.platform.loginName().value_or(QString()));
     userName_->adjustSize();
     const int room = px(donateLeft) - userName_->x() - px(120);
     if (userName_->width() > room) {
@@ -136,13 +136,13 @@ void AboutApp::MinimizeToTray2_Click()
     hide();
 }
 
-void AboutApp::Command1_Click() { Launch::LicenseAgreement(context_); }
+void AboutApp::Command1_Click() { launch::openLicence(context_); }
 
-void AboutApp::Image2_Click() { Launch::Donate(context_); }
+void AboutApp::Image2_Click() { launch::donate(context_); }
 
-void AboutApp::Label10_Click() { Support::OpenWebPage(context_); }
+void AboutApp::Label10_Click() { launch::openWebPage(context_); }
 
-void AboutApp::Label6_Click() { Support::MailSupport(context_); }
+void AboutApp::Label6_Click() { launch::mailSupport(context_); }
 
 void AboutApp::closeEvent(QCloseEvent* event)
 {

@@ -1,6 +1,6 @@
 #include "about/formensurio.h"
 
-#include "shell/launch.h"
+#include "launch/launch.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
@@ -132,7 +132,7 @@ void ForMensurio::Image4_Click()
     }
 }
 
-void ForMensurio::Label6_Click() { Support::MailSupport(context_); }
+void ForMensurio::Label6_Click() { launch::mailSupport(context_); }
 
 void ForMensurio::Label4_Click()
 {
@@ -143,17 +143,17 @@ void ForMensurio::Label4_Click()
     mail_->setText(answer);
     // Whatever was typed goes on as typed, blanks and all: the mail program is the judge.
     if (!answer.isEmpty())
-        Support::MailFriend(context_, mail_->text());
+        launch::mailTo(context_, mail_->text());
 }
 
 void ForMensurio::Label8_Click()
 {
-    WinFontFolder::ShellOpen(context_, Sites::downloadSiteHome(), QString(), QString());
+    launch::open(context_, Sites::downloadSiteHome());
 }
 
 void ForMensurio::Label12_Click()
 {
-    WinFontFolder::ShellOpen(context_, Sites::secondSiteHome(), QString(), QString());
+    launch::open(context_, Sites::secondSiteHome());
 }
 
 void ForMensurio::Image1_Click()

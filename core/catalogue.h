@@ -1,11 +1,3 @@
-// Mensurio's layers, from the bottom up:
-//   core/      the unit-pair catalogue, the arithmetic and value text (no widgets)
-//   platform/  everything that leaves the program: shell, login name, files' folder, dialogs
-//   ui/        small widget helpers shared by every window (twips, pictures, link cursor, fonts)
-//   pairs/     the one pair-window class, built from a catalogue row and a layout row
-//   notes/     category notepads and the Symbols window
-//   about/     AboutApp and ForMensurio
-//   shell/     start-up, MainForm, the window registry and the launch routines
 #pragma once
 
 #include <QLatin1String>

@@ -1,7 +1,7 @@
 #include "notes/symbols.h"
 
 #include "platform/files.h"
-#include "shell/launch.h"
+#include "launch/launch.h"
 #include "ui/widgets.h"
 
 #include <QDir>
@@ -191,7 +191,7 @@ void Symbols::Command1_Click()
 void Symbols::Command2_Click()
 {
     const QString path =
-        QDir(context_.platform.rootFolder()).filePath(QStringLiteral("Mensurio Symbols.txt"));
+        QDir(context_.platform.homeFolder()).filePath(QStringLiteral("Mensurio Symbols.txt"));
     const QString shown = QDir::toNativeSeparators(path);
     if (!writeExport(path)) {
         context_.platform.messageBox(
@@ -201,7 +201,7 @@ void Symbols::Command2_Click()
     }
     context_.platform.messageBox(this, QStringLiteral("File successfully saved: ") + shown,
                                  applicationTitle(), MessageButtons::Ok, MessageIcon::Information);
-    WinFontFolder::ShellOpen(context_, path, QString(), QString());
+    launch::open(context_, path);
 }
 
 void Symbols::showEvent(QShowEvent* event)

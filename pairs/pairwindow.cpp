@@ -1,6 +1,6 @@
 #include "pairs/pairwindow.h"
 
-#include "notes/partspad.h"
+#include "launch/notepads.h"
 #include "pairs/keyfilter.h"
 #include "pairs/pairlayout.h"
 #include "ui/widgets.h"
@@ -184,7 +184,7 @@ void PairWindow::Image2_Click()
     var2_->setText(QString());
 }
 
-void PairWindow::NotePad_Click() { PartsPad::open(context_, pair_.category); }
+void PairWindow::NotePad_Click() { notepads::open(context_, pair_.category); }
 
 void PairWindow::showEvent(QShowEvent* event)
 {

@@ -8,8 +8,8 @@
 
 namespace mensurio {
 
-// What every window needs from outside itself: the platform, the main window (owner
-// of shell launches, source of the application icon) and the locale of value text.
+// What every window needs from outside itself: the platform, the main window (the one a
+// launch's failure is told over, source of the application icon) and the locale of value text.
 struct Context {
     Platform& platform;
     QPointer<QWidget> mainWindow;

@@ -98,10 +98,6 @@ void openWatched(QWidget* owner, const QString& what, const QString& opener, con
 }
 } // namespace
 
-DesktopPlatform::DesktopPlatform(QString lockFolder) : lockFolder_(std::move(lockFolder)) {}
-DesktopPlatform::DesktopPlatform(InstanceLock lock) : lock_(std::move(lock)) {}
-DesktopPlatform::~DesktopPlatform() = default;
-
 QStringList DesktopPlatform::calculatorCandidates()
 {
     return {QStringLiteral("gnome-calculator"),
@@ -113,38 +109,27 @@ QStringList DesktopPlatform::calculatorCandidates()
             QStringLiteral("xcalc")};
 }
 
-void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QString& file,
-                                   const QString& parameters, const QString& folder, int show)
+void DesktopPlatform::startCalculator(QWidget* owner)
 {
-    // Owner window, verb and show code mean nothing to xdg-open; they are part of the
-    // call so that every caller states them and tests can check them.
-    Q_UNUSED(owner);
-    Q_UNUSED(verb);
-    Q_UNUSED(parameters);
-    Q_UNUSED(show);
-
-    QProcess process;
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
-    if (file == calculatorProgram()) {
-        // The calculator is found by its name, whatever the working folder.
-        const QStringList candidates = calculatorCandidates();
-        for (const QString& candidate : candidates) {
-            const QString path = QStandardPaths::findExecutable(candidate);
-            if (!path.isEmpty()) {
-                process.setProgram(path);
-                if (!process.startDetached())
-                    cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
-                               path + QStringLiteral(" failed to start."));
-                return;
-            }
+    // The calculator is found by its name, whatever the working folder.
+    const QStringList candidates = calculatorCandidates();
+    for (const QString& candidate : candidates) {
+        const QString path = QStandardPaths::findExecutable(candidate);
+        if (!path.isEmpty()) {
+            if (!QProcess::startDetached(path, {}))
+                cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+                           path + QStringLiteral(" failed to start."));
+            return;
         }
-        cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
-                   QStringLiteral("None of these calculators is installed: ") +
-                       candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
-        return;
     }
-    const QString what = QStringLiteral("Could not open \"%1\"").arg(file);
+    cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+               QStringLiteral("None of these calculators is installed: ") +
+                   candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
+}
+
+void DesktopPlatform::open(QWidget* owner, const QString& target, const QString& folder)
+{
+    const QString what = QStringLiteral("Could not open \"%1\"").arg(target);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
         cannotOpen(*this, owner, what,
@@ -154,10 +139,17 @@ void DesktopPlatform::shellExecute(QWidget* owner, const QString& verb, const QS
     }
     // One argument, never a shell string: an address with blanks, quotes or "$(...)"
     // reaches xdg-open unchanged and runs nothing else.
-    openWatched(owner, what, opener, file, folder);
+    openWatched(owner, what, opener, target, folder);
 }
 
-std::optional<QString> DesktopPlatform::loginName(int bufferSize)
+std::optional<QString> DesktopPlatform::fittingLoginName(const QByteArray& name)
+{
+    if (name.isEmpty() || name.size() + 1 > 144)
+        return std::nullopt;
+    return QString::fromLocal8Bit(name);
+}
+
+std::optional<QString> DesktopPlatform::loginName()
 {
     QByteArray name;
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -168,9 +160,7 @@ std::optional<QString> DesktopPlatform::loginName(int bufferSize)
         name = found->pw_name;
     else
         name = qgetenv("USER");
-    if (name.isEmpty() || name.size() + 1 > bufferSize)
-        return std::nullopt;
-    return QString::fromLocal8Bit(name);
+    return fittingLoginName(name);
 }
 
 QString DesktopPlatform::programFolder()
@@ -211,21 +201,11 @@ QString DesktopPlatform::notepadFolderFor(const QString& programFolder)
 
 QString DesktopPlatform::notepadFolder() { return notepadFolderFor(programFolder()); }
 
-QString DesktopPlatform::rootFolder()
+QString DesktopPlatform::homeFolder()
 {
     // Empty when the user has no home at all: the caller's write then fails rather than
     // landing at "/" or in the working folder.
     return QDir::cleanPath(QFile::decodeName(userfolders::home()));
-}
-
-bool DesktopPlatform::previousInstance()
-{
-    if (!lock_) {
-        lock_ = InstanceLock::take(lockFolder_.isEmpty() ? InstanceLock::defaultFolders()
-                                                         : QList{QFile::encodeName(lockFolder_)});
-    }
-    // A folder where no lock can be made must not keep the program from starting at all.
-    return lock_->state() == InstanceLock::State::HeldByAnotherCopy;
 }
 
 MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,

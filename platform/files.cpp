@@ -161,18 +161,19 @@ Found probe(const QString& path)
 {
     if (path.isEmpty())
         return Found::Nothing;
-    const Descriptor fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const QByteArray name = QFile::encodeName(path);
+    const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat there {};
     if (fd.get() < 0) {
-        // A dangling link is nothing to read, yet its name is taken: SomethingElse.
-        struct stat there {};
-        return errno == ENOENT && ::lstat(QFile::encodeName(path).constData(), &there) != 0
-                   ? Found::Nothing
-                   : Found::SomethingElse;
+        // A dangling link is nothing to read, yet its name is taken.
+        if (errno == ENOENT && ::lstat(name.constData(), &there) != 0)
+            return Found::Nothing;
+    } else if (::fstat(fd.get(), &there) == 0 && S_ISREG(there.st_mode)) {
+        return Found::RegularFile;
     }
-    struct stat opened {};
-    return ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode) ? Found::RegularFile
-                                                                      : Found::SomethingElse;
+    // Looked at through any link, without opening it.
+    return ::stat(name.constData(), &there) != 0 || S_ISDIR(there.st_mode) ? Found::NotAFile
+                                                                           : Found::SomethingElse;
 }
 
 bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)

@@ -10,7 +10,16 @@ namespace mensurio::files {
 // first thing covers the toolkit's own writes (a log on standard error) too.
 void surviveFileSizeLimit();
 
-enum class Found { RegularFile, Nothing, SomethingElse };
+enum class Found {
+    RegularFile,
+    Nothing,
+    // No file is there and none can be made: a folder, a link that leads nowhere, or a name
+    // that cannot be looked at.
+    NotAFile,
+    // Something that cannot be read as a file: a file without read permission, a FIFO, a
+    // device, a socket.
+    SomethingElse
+};
 
 // Opens `path` for reading without ever blocking (a FIFO or device of that name answers
 // SomethingElse instead of hanging) and says what is there. Links are followed: a link to

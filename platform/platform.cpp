@@ -6,8 +6,6 @@ namespace mensurio {
 
 QString applicationTitle() { return QStringLiteral("Mensurio"); }
 
-QString calculatorProgram() { return QStringLiteral("Calc.exe"); }
-
 QString programFile(Platform& platform, const QString& name)
 {
     const QString folder = platform.programFolder();

@@ -1,5 +1,7 @@
 #include "platform/desktopplatform.h"
 #include "platform/files.h"
+#include "platform/instancelock.h"
+#include "platform/startupnotification.h"
 #include "shell/mainform.h"
 #include "shell/startup.h"
 #include "ui/widgets.h"
@@ -31,11 +33,9 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Mensurio"));
     mensurio::ui::initialise();
 
-    mensurio::DesktopPlatform platform(std::move(lock));
+    // The lock stays taken until main() returns.
+    mensurio::DesktopPlatform platform;
     mensurio::MainForm mainForm(platform);
-    // Form_Load asks the platform, which answers from the lock taken above.
-    if (!mainForm.Form_Load())
-        return 0;
     mainForm.show();
     return app.exec();
 }

@@ -4,7 +4,7 @@
 #include "about/formensurio.h"
 #include "notes/symbols.h"
 #include "pairs/pairwindow.h"
-#include "shell/launch.h"
+#include "launch/launch.h"
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
@@ -219,7 +219,7 @@ void MainForm::buildHeader(QWidget* client)
     ui::ClickLabel* donate =
         ui::pictureBox(header, QStringLiteral("Image29"), QStringLiteral("donate_small.gif"),
                        twipRect(10380, 510, 900, 315), QStringLiteral("Donate with PayPal"), true);
-    connect(donate, &ui::ClickLabel::clicked, this, [this] { Launch::Donate(context_); });
+    connect(donate, &ui::ClickLabel::clicked, this, [this] { launch::donate(context_); });
 }
 
 void MainForm::buildCategoryFrames(QWidget* client)
@@ -266,7 +266,7 @@ void MainForm::buildCommandFrame(QWidget* client)
     QPushButton* command3 = button("Command3", QStringLiteral("About Mensurio"), 1125);
     QPushButton* command4 = button("Command4", QStringLiteral("Close Mensurio"), 1530);
     connect(command1, &QPushButton::clicked, this, &MainForm::MinimizeApp);
-    connect(command2, &QPushButton::clicked, this, [this] { Support::OpenWebPage(context_); });
+    connect(command2, &QPushButton::clicked, this, [this] { launch::openWebPage(context_); });
     connect(command3, &QPushButton::clicked, this, &MainForm::About_Click);
     connect(command4, &QPushButton::clicked, this, &MainForm::CloseApp);
 
@@ -319,19 +319,19 @@ void MainForm::buildMenus()
          [this] { VIP_Click(); });
     separator(tools, "Liner3");
     item(tools, "Calc", QStringLiteral("Run Windows® Calculator"), QKeySequence(Qt::Key_F2),
-         [this] { Launch::Calculator(context_); });
+         [this] { launch::startCalculator(context_); });
 
     QMenu* about = bar->addMenu(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("AboutList"));
     item(about, "License", QStringLiteral("View License Agreement"),
-         QKeySequence(Qt::CTRL | Qt::Key_L), [this] { Launch::LicenseAgreement(context_); });
+         QKeySequence(Qt::CTRL | Qt::Key_L), [this] { launch::openLicence(context_); });
     separator(about, "liner2");
     item(about, "Download", QStringLiteral("Contact Tarnwick Software"),
-         QKeySequence(Qt::CTRL | Qt::Key_T), [this] { Support::MailSupport(context_); });
+         QKeySequence(Qt::CTRL | Qt::Key_T), [this] { launch::mailSupport(context_); });
     item(about, "LikeIt", QStringLiteral("I Like Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_I),
          [this] { LikeIt_Click(); });
     item(about, "OnTheWeb", QStringLiteral("Mensurio on the web"),
-         QKeySequence(Qt::CTRL | Qt::Key_W), [this] { Support::OpenWebPage(context_); });
+         QKeySequence(Qt::CTRL | Qt::Key_W), [this] { launch::openWebPage(context_); });
     separator(about, "Liner");
     item(about, "About", QStringLiteral("About Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_A),
          [this] { About_Click(); });
@@ -362,8 +362,6 @@ void MainForm::registerWindows()
         return window;
     });
 }
-
-bool MainForm::Form_Load() { return !context_.platform.previousInstance(); }
 
 void MainForm::CloseApp()
 {

@@ -20,9 +20,6 @@ public:
     Context& context() { return context_; }
     WindowRegistry& windows() { return windows_; }
 
-    // False when another copy of the program already runs: this copy must end at once,
-    // silently, before showing anything.
-    bool Form_Load();
     // Asks, and on Yes ends the program.
     void CloseApp();
     // Ends the whole program at once, whatever caused the unload.

@@ -12,10 +12,6 @@ namespace mensurio {
 // was asked for, nothing otherwise; every other argument is left to the toolkit, as ever.
 std::optional<int> answerCommandLine(int argc, char* argv[]);
 
-// Ends the launcher's busy cursor for a copy that shows no window: on X11 the startup
-// notification's "remove" message for DESKTOP_STARTUP_ID. Wayland launchers need nothing.
-void endStartupNotification();
-
 // Held while QApplication is constructed. Where the toolkit can open no display, the program
 // ends with status 1 and one line that names what is missing, instead of the toolkit's
 // abort and core dump. Costs nothing else: no display is opened for the check.

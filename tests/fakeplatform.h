@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/desktopplatform.h"
 
 #include <QList>
 #include <QPointer>
@@ -15,11 +15,11 @@ namespace mensurio::test {
 // script, so windows can be driven headless.
 class FakePlatform final : public Platform {
 public:
-    struct ShellCall {
+    // A file or address opened; the calculator is recorded as the target "calculator".
+    struct Launch {
         QPointer<QWidget> owner;
         bool hadOwner = false;
-        QString verb, file, parameters, folder;
-        int show = 0;
+        QString target, folder;
     };
     struct Message {
         QString text, title;
@@ -32,41 +32,36 @@ public:
 
     // Scripted answers.
     QString programFolderPath = QStringLiteral("/nonexistent/program");
-    QString rootFolderPath = QStringLiteral("/nonexistent/root");
+    QString homeFolderPath = QStringLiteral("/nonexistent/home");
     std::optional<QString> notepadFolderPath; // the program folder when not set
-    std::optional<QString> login = QStringLiteral("ada");
-    bool anotherCopyRuns = false;
+    std::optional<QString> login = QStringLiteral("ada"); // as the user database holds it
     QList<MessageAnswer> messageAnswers; // taken in order; Ok/No when empty
     QStringList inputAnswers;            // taken in order; "" (Cancel) when empty
 
     // Recordings.
-    QList<ShellCall> shellCalls;
+    QList<Launch> launches;
     QList<Message> messages;
     QList<Input> inputs;
-    QList<int> loginBufferSizes;
+    int loginQueries = 0;
     int endRequests = 0;
-    int previousInstanceQueries = 0;
 
-    void shellExecute(QWidget* owner, const QString& verb, const QString& file,
-                      const QString& parameters, const QString& folder, int show) override
+    void open(QWidget* owner, const QString& target, const QString& folder) override
     {
-        shellCalls.append({owner, owner != nullptr, verb, file, parameters, folder, show});
+        launches.append({owner, owner != nullptr, target, folder});
     }
-    std::optional<QString> loginName(int bufferSize) override
+    void startCalculator(QWidget* owner) override
     {
-        loginBufferSizes.append(bufferSize);
-        if (!login || login->toLocal8Bit().size() + 1 > bufferSize)
-            return std::nullopt;
-        return login;
+        launches.append({owner, owner != nullptr, QStringLiteral("calculator"), QString()});
+    }
+    std::optional<QString> loginName() override
+    {
+        ++loginQueries;
+        // The desktop's own rule for what name is shown.
+        return login ? DesktopPlatform::fittingLoginName(login->toLocal8Bit()) : std::nullopt;
     }
     QString programFolder() override { return programFolderPath; }
     QString notepadFolder() override { return notepadFolderPath.value_or(programFolderPath); }
-    QString rootFolder() override { return rootFolderPath; }
-    bool previousInstance() override
-    {
-        ++previousInstanceQueries;
-        return anotherCopyRuns;
-    }
+    QString homeFolder() override { return homeFolderPath; }
     MessageAnswer messageBox(QWidget*, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon) override
     {

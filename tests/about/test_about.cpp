@@ -88,7 +88,7 @@ void TestAbout::userNameIsReadOnce()
     h.platform.login = QStringLiteral("someone.else");
     QCOMPARE(h.open(QStringLiteral("AboutApp")), about);
     QCOMPARE(userName->text(), shown);
-    QCOMPARE(h.platform.loginBufferSizes, QList<int>{144});
+    QCOMPARE(h.platform.loginQueries, 1);
 }
 
 void TestAbout::mainWindowLockedWhileShown_data()
@@ -132,7 +132,7 @@ void TestAbout::mainWindowLockedWhileShown()
     h.mainForm->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), h.mainForm.get());
     tryInput();
-    QCOMPARE(h.platform.shellCalls.size(), 0);
+    QCOMPARE(h.platform.launches.size(), 0);
 
     shown->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), shown);
@@ -146,8 +146,8 @@ void TestAbout::mainWindowLockedWhileShown()
     QCOMPARE(h.mainForm->windows().existing(window), shown); // hidden, not unloaded
 
     tryInput();
-    QCOMPARE(h.platform.shellCalls.size(), 1);
-    QCOMPARE(h.platform.shellCalls.first().file, webPage);
+    QCOMPARE(h.platform.launches.size(), 1);
+    QCOMPARE(h.platform.launches.first().target, webPage);
 }
 
 void TestAbout::tellAFriend_data()
@@ -181,11 +181,10 @@ void TestAbout::tellAFriend()
         QVERIFY(input.prompt == QLatin1String("Please insert your friend's full mail address:") &&
                 input.title == QLatin1String("Tell-a-friend") && input.defaultText.isEmpty());
     QStringList files;
-    for (const auto& call : h.platform.shellCalls) {
-        // Like the support mail: no owner, default verb, from the root folder.
-        QVERIFY(!call.hadOwner && call.verb.isEmpty() && call.parameters.isEmpty() &&
-                call.folder == QLatin1String("/nonexistent/root") && call.show == 1);
-        files << call.file;
+    for (const auto& launch : h.platform.launches) {
+        // Like the support mail: over no window, from the home folder.
+        QVERIFY(!launch.hadOwner && launch.folder == QLatin1String("/nonexistent/home"));
+        files << launch.target;
     }
     QCOMPARE(files, launched);
 
@@ -198,8 +197,8 @@ void TestAbout::tellAFriend()
 
 void TestAbout::launches_data()
 {
-    // "open": ShellOpen, owned by the main window; "address": a bare address handed on
-    // from the root folder; "note": an information box.
+    // "open": opened over the main window; "address": an address opened over no window
+    // from the home folder; "note": an information box.
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("outcome"); // <program> stands for the program folder
@@ -238,13 +237,12 @@ void TestAbout::launches()
     Harness::click(shown, control);
 
     QStringList outcomes;
-    for (const auto& call : h.platform.shellCalls) {
-        const bool open = call.owner == h.mainForm.get() && call.verb == QLatin1String("Open") &&
-                          call.folder.isEmpty();
-        const bool address = !call.hadOwner && call.verb.isEmpty() &&
-                             call.folder == QLatin1String("/nonexistent/root");
-        QVERIFY(call.parameters.isEmpty() && call.show == 1 && (open || address));
-        outcomes << (open ? "open: " : "address: ") + call.file;
+    for (const auto& launch : h.platform.launches) {
+        const bool open = launch.owner == h.mainForm.get() && launch.folder.isEmpty();
+        const bool address =
+            !launch.hadOwner && launch.folder == QLatin1String("/nonexistent/home");
+        QVERIFY(open || address);
+        outcomes << (open ? "open: " : "address: ") + launch.target;
     }
     for (const auto& message : h.platform.messages) {
         QVERIFY(message.title == QLatin1String("Mensurio") &&

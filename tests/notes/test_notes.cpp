@@ -76,7 +76,7 @@ struct Harness {
     Harness()
     {
         platform.programFolderPath = programFolder.path();
-        platform.rootFolderPath = rootFolder.path();
+        platform.homeFolderPath = rootFolder.path();
         mainWindow = std::make_unique<QWidget>();
         mainWindow->setWindowIcon(markerIcon(Qt::magenta));
         context = std::make_unique<Context>(Context{platform, mainWindow.get()});
@@ -99,19 +99,16 @@ struct Harness {
     {
         return rootFolder.path() + QStringLiteral("/Mensurio Symbols.txt");
     }
-    // Every shell request so far opened `file` as ShellOpen does: "Open", owned by the main
-    // window, no parameters or folder, shown normally.
+    // Every launch so far opened `file` from the program's own current folder, its failure
+    // to be told over the main window.
     void verifyShellOpens(const QString& file, int times) const
     {
-        QCOMPARE(platform.shellCalls.size(), times);
-        for (const test::FakePlatform::ShellCall& call : platform.shellCalls) {
-            QCOMPARE(call.verb, QStringLiteral("Open"));
-            QCOMPARE(call.file, file);
-            QCOMPARE(call.parameters, QString());
-            QCOMPARE(call.folder, QString());
-            QVERIFY(call.hadOwner);
-            QCOMPARE(call.owner.data(), mainWindow.get());
-            QCOMPARE(call.show, 1);
+        QCOMPARE(platform.launches.size(), times);
+        for (const test::FakePlatform::Launch& launch : platform.launches) {
+            QCOMPARE(launch.target, file);
+            QCOMPARE(launch.folder, QString());
+            QVERIFY(launch.hadOwner);
+            QCOMPARE(launch.owner.data(), mainWindow.get());
         }
     }
     void verifyOneMessage(const QString& text, MessageIcon icon) const
@@ -364,7 +361,7 @@ void TestNotes::notepadThatCannotBeOpened()
     h.verifyOneMessage(QStringLiteral("The notepad file could not be %1:\n").arg(failure) +
                            obstruction.file,
                        MessageIcon::Exclamation);
-    QVERIFY(h.platform.shellCalls.isEmpty());
+    QVERIFY(h.platform.launches.isEmpty());
     obstruction.verifyUntouched();
 }
 
@@ -448,7 +445,7 @@ void TestNotes::fileFaults()
     const auto expand = [&base](QString text) { return text.replace('~', base.path()); };
     h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
     h.platform.notepadFolderPath = expand(notepadFolder);
-    h.platform.rootFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/root");
+    h.platform.homeFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/root");
     makeTree(base.path(), before);
     // What lands in the working folder shows in the tree.
     const QString workingFolder = QDir::currentPath();
@@ -548,14 +545,14 @@ void TestNotes::exportThatCannotBeWritten()
     Harness h;
     const Obstruction obstruction(obstacle, h.rootFolder.path(),
                                   QStringLiteral("Mensurio Symbols.txt"));
-    h.platform.rootFolderPath = obstruction.folder;
+    h.platform.homeFolderPath = obstruction.folder;
     auto symbols = h.loadSymbols();
 
     symbols->Command2_Click();
 
     h.verifyOneMessage(QStringLiteral("The symbols file could not be saved:\n") + obstruction.file,
                        MessageIcon::Exclamation);
-    QVERIFY(h.platform.shellCalls.isEmpty());
+    QVERIFY(h.platform.launches.isEmpty());
     obstruction.verifyUntouched();
 }
 

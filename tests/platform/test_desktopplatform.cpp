@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "platform/instancelock.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,8 @@
 
 using namespace mensurio;
 
-// The parts of the desktop platform that need no X server and start no program.
+// The parts of the desktop platform that need no X server and start no program, and the
+// lock main() takes before the toolkit starts.
 class TestDesktopPlatform : public QObject {
     Q_OBJECT
 
@@ -49,14 +51,15 @@ void TestDesktopPlatform::cleanup() { qputenv("XDG_RUNTIME_DIR", savedRuntime_);
 
 void TestDesktopPlatform::oneCopyAtATime()
 {
-    auto first = std::make_unique<DesktopPlatform>();
-    QVERIFY(!first->previousInstance());
+    // As main() takes it: in the user's runtime folder.
+    auto first = std::make_unique<InstanceLock>(InstanceLock::take(InstanceLock::defaultFolders()));
+    QCOMPARE(first->state(), InstanceLock::State::Held);
     QVERIFY(QFile::exists(runtime_->filePath("mensurio.lock")));
-    DesktopPlatform second;
-    QVERIFY(second.previousInstance());
+    const InstanceLock second = InstanceLock::take(InstanceLock::defaultFolders());
+    QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
     first.reset(); // the first copy ends and releases its lock
-    DesktopPlatform third;
-    QVERIFY(!third.previousInstance());
+    const InstanceLock third = InstanceLock::take(InstanceLock::defaultFolders());
+    QCOMPARE(third.state(), InstanceLock::State::Held);
 }
 
 void TestDesktopPlatform::lockLeftByDeadCopyIsTakenOver()
@@ -73,8 +76,8 @@ void TestDesktopPlatform::lockLeftByDeadCopyIsTakenOver()
                "\n");
     lock.close();
 
-    DesktopPlatform platform;
-    QVERIFY(!platform.previousInstance());
+    const InstanceLock taken = InstanceLock::take(InstanceLock::defaultFolders());
+    QCOMPARE(taken.state(), InstanceLock::State::Held);
 }
 
 void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
@@ -84,8 +87,9 @@ void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
     QFile file(blocker);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    DesktopPlatform platform(blocker + "/run");
-    QVERIFY(!platform.previousInstance());
+    const InstanceLock none = InstanceLock::take({QFile::encodeName(blocker + "/run")});
+    // Runs unguarded: only a lock held by another copy ends a start.
+    QCOMPARE(none.state(), InstanceLock::State::Unavailable);
 }
 
 void TestDesktopPlatform::notepadFolderFollowsWritability_data()
@@ -122,7 +126,7 @@ void TestDesktopPlatform::loginNameFitsTheBuffer_data()
 {
     QTest::addColumn<int>("extra");
     QTest::addColumn<bool>("fits");
-    // The buffer holds the name and its terminating NUL.
+    // Bytes to spare in the program's 144 for a name and its terminating NUL.
     QTest::newRow("room to spare") << 10 << true;
     QTest::newRow("exactly name and NUL") << 1 << true;
     QTest::newRow("no room for the NUL") << 0 << false;
@@ -138,20 +142,20 @@ void TestDesktopPlatform::loginNameFitsTheBuffer()
     QVERIFY(id.waitForFinished());
     const QString expected = QString::fromLocal8Bit(id.readAllStandardOutput()).trimmed();
     DesktopPlatform platform;
-    const std::optional<QString> name = platform.loginName(144);
+    const std::optional<QString> name = platform.loginName();
     QVERIFY(name);
     QCOMPARE(*name, expected);
-    const int size = static_cast<int>(name->toLocal8Bit().size()) + extra;
-    QCOMPARE(platform.loginName(size).has_value(), fits);
+    const QByteArray longName(144 - extra, 'n');
+    QCOMPARE(DesktopPlatform::fittingLoginName(longName).has_value(), fits);
 }
 
 void TestDesktopPlatform::foldersOfTheDesktop_data()
 {
-    // HOME and XDG_DATA_HOME as set (null: unset; "{tmp}": a fresh folder), and the root and
+    // HOME and XDG_DATA_HOME as set (null: unset; "{tmp}": a fresh folder), and the home and
     // data folders expected ("{login}": the login's home in the user database).
     QTest::addColumn<QByteArray>("home");
     QTest::addColumn<QByteArray>("dataHome");
-    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("homeFolder");
     QTest::addColumn<QString>("data");
 
     QTest::newRow("as set") << QByteArray("{tmp}") << QByteArray("{tmp}/data") << "{tmp}"
@@ -170,7 +174,7 @@ void TestDesktopPlatform::foldersOfTheDesktop()
 {
     QFETCH(QByteArray, home);
     QFETCH(QByteArray, dataHome);
-    QFETCH(QString, root);
+    QFETCH(QString, homeFolder);
     QFETCH(QString, data);
 
     // The login's home, asked of the user database another way.
@@ -196,12 +200,12 @@ void TestDesktopPlatform::foldersOfTheDesktop()
     QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
 
     DesktopPlatform platform;
-    const QString rootFolder = platform.rootFolder();
+    const QString homeFolderFound = platform.homeFolder();
     const QString dataFolder = DesktopPlatform::notepadFolderFor({});
 
     set("HOME", saved[0]);
     set("XDG_DATA_HOME", saved[1]);
-    QCOMPARE(rootFolder, expand(root));
+    QCOMPARE(homeFolderFound, expand(homeFolder));
     QCOMPARE(dataFolder, expand(data));
     QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!platform.programFolder().endsWith('/'));

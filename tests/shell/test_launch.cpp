@@ -15,12 +15,12 @@ using namespace mensurio;
 
 namespace {
 
-// The main window over a fake platform whose program and root folders are temporary.
+// The main window over a fake platform whose program and home folders are temporary.
 struct Harness {
     Harness()
     {
         platform.programFolderPath = programFolder.path();
-        platform.rootFolderPath = rootFolder.path();
+        platform.homeFolderPath = homeFolder.path();
         mainForm = std::make_unique<MainForm>(platform);
         mainForm->show();
     }
@@ -46,7 +46,7 @@ struct Harness {
     }
 
     QTemporaryDir programFolder;
-    QTemporaryDir rootFolder;
+    QTemporaryDir homeFolder;
     test::FakePlatform platform;
     std::unique_ptr<MainForm> mainForm;
 };
@@ -68,8 +68,8 @@ private slots:
     void licenceThatCannotBeOpened();
     void licenceFoundWhereverInstalled_data();
     void licenceFoundWhereverInstalled();
-    void commandsHandTheirTargetToTheShell_data();
-    void commandsHandTheirTargetToTheShell();
+    void commandsHandTheirTargetToTheDesktop_data();
+    void commandsHandTheirTargetToTheDesktop();
 };
 
 void TestLaunch::licenceThatCannotBeOpened_data()
@@ -102,7 +102,7 @@ void TestLaunch::licenceThatCannotBeOpened()
 
     h.command(QStringLiteral("License"));
 
-    QVERIFY(h.platform.shellCalls.isEmpty());
+    QVERIFY(h.platform.launches.isEmpty());
     QCOMPARE(h.platform.messages.size(), 1);
     const test::FakePlatform::Message& message = h.platform.messages.first();
     QCOMPARE(message.text,
@@ -144,44 +144,39 @@ void TestLaunch::licenceFoundWhereverInstalled()
     h.command(QStringLiteral("License"));
 
     QVERIFY(h.platform.messages.isEmpty());
-    QCOMPARE(h.platform.shellCalls.size(), 1);
-    QCOMPARE(h.platform.shellCalls.first().file, prefix.filePath(opened));
+    QCOMPARE(h.platform.launches.size(), 1);
+    QCOMPARE(h.platform.launches.first().target, prefix.filePath(opened));
 }
 
-void TestLaunch::commandsHandTheirTargetToTheShell_data()
+void TestLaunch::commandsHandTheirTargetToTheDesktop_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("owned");   // by the main window
-    QTest::addColumn<QString>("verb"); // "Open" for ShellOpen, the default for addresses
-    QTest::addColumn<QString>("file"); // a leading "/" is a file in the program folder
-    QTest::addColumn<bool>("inRoot");  // working folder: the root folder, or none
+    QTest::addColumn<bool>("owned");     // a failure is told over the main window
+    QTest::addColumn<QString>("target"); // a leading "/" is a file in the program folder
+    QTest::addColumn<bool>("inHome");    // working folder: the home folder, or the program's own
 
     const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
     const QString supportMail = QStringLiteral("mailto:support@example.com");
 
-    QTest::newRow("Calc menu item") << "Calc" << true << "Open"
-                                    << "Calc.exe" << false;
-    QTest::newRow("F2") << "F2" << true << "Open"
-                        << "Calc.exe" << false;
-    QTest::newRow("License menu item") << "License" << true << "Open"
-                                       << "/License Agreement.rtf" << false;
-    // No launcher lies beside the program: the shell is asked all the same, and the
+    QTest::newRow("Calc menu item") << "Calc" << true << "calculator" << false;
+    QTest::newRow("F2") << "F2" << true << "calculator" << false;
+    QTest::newRow("License menu item") << "License" << true << "/License Agreement.rtf" << false;
+    // No launcher lies beside the program: the desktop is asked all the same, and the
     // program itself says nothing.
-    QTest::newRow("Image29 without the launcher") << "Image29" << true << "Open"
-                                                  << "/Donate with PayPal.exe" << false;
-    QTest::newRow("Command2 web page") << "Command2" << false << "" << webPage << true;
-    QTest::newRow("OnTheWeb menu item") << "OnTheWeb" << false << "" << webPage << true;
+    QTest::newRow("Image29 without the launcher")
+        << "Image29" << true << "/Donate with PayPal.exe" << false;
+    QTest::newRow("Command2 web page") << "Command2" << false << webPage << true;
+    QTest::newRow("OnTheWeb menu item") << "OnTheWeb" << false << webPage << true;
     QTest::newRow("Download menu item mails support")
-        << "Download" << false << "" << supportMail << true;
+        << "Download" << false << supportMail << true;
 }
 
-void TestLaunch::commandsHandTheirTargetToTheShell()
+void TestLaunch::commandsHandTheirTargetToTheDesktop()
 {
     QFETCH(QString, command);
     QFETCH(bool, owned);
-    QFETCH(QString, verb);
-    QFETCH(QString, file);
-    QFETCH(bool, inRoot);
+    QFETCH(QString, target);
+    QFETCH(bool, inHome);
 
     Harness h;
     h.putLicence();
@@ -194,15 +189,13 @@ void TestLaunch::commandsHandTheirTargetToTheShell()
     }
 
     QVERIFY(h.platform.messages.isEmpty());
-    QCOMPARE(h.platform.shellCalls.size(), 1);
-    const test::FakePlatform::ShellCall& call = h.platform.shellCalls.first();
-    QCOMPARE(call.hadOwner, owned);
-    QCOMPARE(call.owner.data(), owned ? h.mainForm.get() : nullptr);
-    QCOMPARE(call.verb, verb);
-    QCOMPARE(call.file, file.startsWith(QLatin1Char('/')) ? h.programFolder.path() + file : file);
-    QCOMPARE(call.parameters, QString());
-    QCOMPARE(call.folder, inRoot ? h.rootFolder.path() : QString());
-    QCOMPARE(call.show, 1);
+    QCOMPARE(h.platform.launches.size(), 1);
+    const test::FakePlatform::Launch& launch = h.platform.launches.first();
+    QCOMPARE(launch.hadOwner, owned);
+    QCOMPARE(launch.owner.data(), owned ? h.mainForm.get() : nullptr);
+    QCOMPARE(launch.target,
+             target.startsWith(QLatin1Char('/')) ? h.programFolder.path() + target : target);
+    QCOMPARE(launch.folder, inHome ? h.homeFolder.path() : QString());
 }
 
 QTEST_MAIN(TestLaunch)

@@ -3,7 +3,7 @@
 #include "core/catalogue.h"
 #include "platform/context.h"
 
-namespace mensurio::PartsPad {
+namespace mensurio::notepads {
 
 // The category's notepad file name ("Notepad of Lenght.txt" keeps the
 // spelling that users' existing files carry).
@@ -13,10 +13,4 @@ QString fileName(Category category);
 // it to the desktop's text editor. An existing file is never touched.
 void open(Context& context, Category category);
 
-void WeightPad(Context& context);
-void LengthPad(Context& context);
-void AreaPad(Context& context);
-void TemperaturePad(Context& context);
-void VolumePad(Context& context);
-
-} // namespace mensurio::PartsPad
+} // namespace mensurio::notepads

@@ -1,5 +1,5 @@
 #include "platform/desktopplatform.h"
-#include "shell/launch.h"
+#include "launch/launch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,7 +128,7 @@ void settle() { QTest::qWait(300); }
 
 } // namespace
 
-class TestShellOpen : public QObject {
+class TestDesktopLaunch : public QObject {
     Q_OBJECT
 
 private slots:
@@ -148,20 +148,20 @@ private:
     QTemporaryDir elsewhere_;
 };
 
-void TestShellOpen::initTestCase()
+void TestDesktopLaunch::initTestCase()
 {
     startFolder_ = QDir::currentPath();
     // Until a test installs its recorders, nothing at all can be found.
     qputenv("PATH", QFile::encodeName(elsewhere_.path()));
 }
 
-void TestShellOpen::cleanup()
+void TestDesktopLaunch::cleanup()
 {
     QDir::setCurrent(startFolder_);
     qputenv("PATH", QFile::encodeName(elsewhere_.path()));
 }
 
-void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
+void TestDesktopLaunch::xdgOpenGetsOneUnchangedArgument_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("withFolder");
@@ -175,7 +175,7 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument_data()
     QTest::newRow("file that looks like the calculator") << "/opt/Calc.exe" << false;
 }
 
-void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
+void TestDesktopLaunch::xdgOpenGetsOneUnchangedArgument()
 {
     QFETCH(QString, file);
     QFETCH(bool, withFolder);
@@ -184,8 +184,7 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
         {QStringLiteral("xdg-open"), QStringLiteral("gnome-calculator"), QStringLiteral("touch")});
     QTemporaryDir folder;
     DesktopPlatform platform;
-    platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(),
-                          withFolder ? folder.path() : QString(), 1);
+    platform.open(nullptr, file, withFolder ? folder.path() : QString());
 
     QTRY_COMPARE(recorders.finished(), 1);
     settle();
@@ -198,59 +197,53 @@ void TestShellOpen::xdgOpenGetsOneUnchangedArgument()
         QVERIFY2(!QFile::exists(place + QStringLiteral("/x")), qPrintable(place));
 }
 
-void TestShellOpen::calculatorFoundByName_data()
+void TestDesktopLaunch::calculatorFoundByName_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("expected"); // empty: nothing runs
-    QTest::addColumn<bool>("movedAway");   // the program's own current folder changed
-    QTest::addColumn<bool>("withFolder");
+    QTest::addColumn<bool>("movedAway"); // the program's own current folder changed
 
     QTest::newRow("GNOME's calculator before the others")
-        << QStringList{"xcalc", "kcalc", "gnome-calculator"} << "gnome-calculator" << false
-        << false;
+        << QStringList{"xcalc", "kcalc", "gnome-calculator"} << "gnome-calculator" << false;
     QTest::newRow("KDE's calculator from another current folder")
-        << QStringList{"galculator", "kcalc"} << "kcalc" << true << false;
-    QTest::newRow("the last candidate, with a working folder")
-        << QStringList{"xcalc"} << "xcalc" << true << true;
-    QTest::newRow("no calculator at all") << QStringList{} << "" << false << false;
+        << QStringList{"galculator", "kcalc"} << "kcalc" << true;
+    // The calculator has no working folder of its own: it starts in the program's.
+    QTest::newRow("the last candidate, from another current folder")
+        << QStringList{"xcalc"} << "xcalc" << true;
+    QTest::newRow("no calculator at all") << QStringList{} << "" << false;
 }
 
-void TestShellOpen::calculatorFoundByName()
+void TestDesktopLaunch::calculatorFoundByName()
 {
     QFETCH(QStringList, installed);
     QFETCH(QString, expected);
     QFETCH(bool, movedAway);
-    QFETCH(bool, withFolder);
 
     const Recorders recorders(installed + QStringList{QStringLiteral("xdg-open")});
-    QTemporaryDir folder;
     if (movedAway)
         QVERIFY(QDir::setCurrent(elsewhere_.path()));
     DesktopPlatform platform;
     const MessageBoxes boxes;
-    platform.shellExecute(nullptr, QStringLiteral("Open"), QStringLiteral("Calc.exe"), QString(),
-                          withFolder ? folder.path() : QString(), 1);
+    platform.startCalculator(nullptr);
     QCOMPARE(boxes.shown.size(), expected.isEmpty() ? 1 : 0);
 
     QTRY_COMPARE(recorders.finished(), expected.isEmpty() ? 0 : 1);
     settle();
     const QList<Run> runs = recorders.runs();
     if (expected.isEmpty()) {
-        QVERIFY(runs.isEmpty()); // not even xdg-open with "Calc.exe"
+        QVERIFY(runs.isEmpty()); // not even xdg-open
         return;
     }
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs.first().program, expected);
     QCOMPARE(runs.first().arguments, QStringList());
-    QCOMPARE(runs.first().folder, canonical(withFolder  ? folder.path()
-                                            : movedAway ? elsewhere_.path()
-                                                        : startFolder_));
+    QCOMPARE(runs.first().folder, canonical(movedAway ? elsewhere_.path() : startFolder_));
 }
 
-void TestShellOpen::launchRoutinesReachTheShell()
+void TestDesktopLaunch::launchRoutinesReachTheShell()
 {
-    // The mail routine runs from the root folder, the user's home; ShellOpen from wherever
-    // the program is.
+    // The mail routine runs from the user's home folder; a file opens from wherever the
+    // program is.
     const Recorders recorders({QStringLiteral("xdg-open"), QStringLiteral("touch")});
     QTemporaryDir home;
     const QByteArray oldHome = qgetenv("HOME");
@@ -260,8 +253,8 @@ void TestShellOpen::launchRoutinesReachTheShell()
     const QString friendAddress = QStringLiteral("bob@example.org; $(touch x)");
     const QString notes = home.path() + QStringLiteral("/Notepad of Area.txt");
 
-    Support::MailFriend(context, friendAddress);
-    WinFontFolder::ShellOpen(context, notes, QString(), QString());
+    launch::mailTo(context, friendAddress);
+    launch::open(context, notes);
 
     QTRY_COMPARE(recorders.finished(), 2);
     settle();
@@ -277,9 +270,9 @@ void TestShellOpen::launchRoutinesReachTheShell()
     QVERIFY(!QFile::exists(home.path() + QStringLiteral("/x")));
 }
 
-void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
+void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy_data()
 {
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("file"); // empty: the calculator
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("status"); // of the programs installed
@@ -288,7 +281,7 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
         "xdg-open, which opens files and addresses with the desktop's programs, is not "
         "installed (package xdg-utils).");
     QTest::newRow("calculator, none installed")
-        << "Calc.exe" << QStringList{"xdg-open"}
+        << "" << QStringList{"xdg-open"}
         << "The calculator could not be started:\nNone of these calculators is installed: "
            "gnome-calculator, kcalc, qalculate-qt, qalculate-gtk, galculator, mate-calc, xcalc."
         << 0;
@@ -311,7 +304,7 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy_data()
         << 4;
 }
 
-void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
+void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
 {
     QFETCH(QString, file);
     QFETCH(QStringList, installed);
@@ -322,7 +315,10 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
     const MessageBoxes boxes;
     {
         DesktopPlatform platform; // gone before a failing opener ends
-        platform.shellExecute(nullptr, QStringLiteral("Open"), file, QString(), QString(), 1);
+        if (file.isEmpty())
+            platform.startCalculator(nullptr);
+        else
+            platform.open(nullptr, file, QString());
     }
 
     QTRY_COMPARE(boxes.shown.size(), 1);
@@ -334,5 +330,5 @@ void TestShellOpen::launchThatCannotBeCarriedOutSaysWhy()
     QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
 }
 
-QTEST_MAIN(TestShellOpen)
-#include "test_shellopen.moc"
+QTEST_MAIN(TestDesktopLaunch)
+#include "test_desktoplaunch.moc"

@@ -1,4 +1,4 @@
-#include "shell/launch.h"
+#include "launch/launch.h"
 
 #include "platform/files.h"
 
@@ -17,41 +17,20 @@ QString secondSiteHome() { return QStringLiteral("https://www.softland.example.n
 QString supportAddress() { return QStringLiteral("support@example.com"); }
 } // namespace Sites
 
-namespace WinFontFolder {
-void ShellOpen(Context& context, const QString& file, const QString& parameters,
-               const QString& folder)
-{
-    context.platform.shellExecute(context.mainWindow, QStringLiteral("Open"), file, parameters,
-                                  folder, showNormal);
-}
-} // namespace WinFontFolder
+namespace launch {
 
-namespace Support {
+void open(Context& context, const QString& target)
+{
+    context.platform.open(context.mainWindow, target, {});
+}
+
 namespace {
-// Web page and mail launches have no owner and the shell's default verb, and run
-// from the root folder.
+// Web page and mail launches belong to no window and run from the home folder.
 void openAddress(Context& context, const QString& address)
 {
-    context.platform.shellExecute(nullptr, QString(), address, QString(),
-                                  context.platform.rootFolder(), showNormal);
-}
-} // namespace
-
-void OpenWebPage(Context& context) { openAddress(context, Sites::downloadPage()); }
-
-void MailSupport(Context& context)
-{
-    openAddress(context, QStringLiteral("mailto:") + Sites::supportAddress());
+    context.platform.open(nullptr, address, context.platform.homeFolder());
 }
 
-void MailFriend(Context& context, const QString& address)
-{
-    openAddress(context, QStringLiteral("mailto:") + address);
-}
-} // namespace Support
-
-namespace Launch {
-namespace {
 // The licence document lies beside the executable in a build tree or a copied program
 // folder; an installed copy keeps it in its data folder, <prefix>/share/mensurio, next
 // to <prefix>/bin. Where it is in neither, the path beside the program is the one named.
@@ -69,12 +48,21 @@ QString licensePath(Platform& platform)
 }
 } // namespace
 
-void Calculator(Context& context)
+void openWebPage(Context& context) { openAddress(context, Sites::downloadPage()); }
+
+void mailSupport(Context& context)
 {
-    WinFontFolder::ShellOpen(context, calculatorProgram(), QString(), QString());
+    openAddress(context, QStringLiteral("mailto:") + Sites::supportAddress());
 }
 
-void LicenseAgreement(Context& context)
+void mailTo(Context& context, const QString& address)
+{
+    openAddress(context, QStringLiteral("mailto:") + address);
+}
+
+void startCalculator(Context& context) { context.platform.startCalculator(context.mainWindow); }
+
+void openLicence(Context& context)
 {
     const QString path = licensePath(context.platform);
     if (files::probe(path) != files::Found::RegularFile) {
@@ -86,16 +74,15 @@ void LicenseAgreement(Context& context)
             applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
-    WinFontFolder::ShellOpen(context, path, QString(), QString());
+    open(context, path);
 }
 
-void Donate(Context& context)
+void donate(Context& context)
 {
-    // No existence test: a missing launcher is the shell's business, not the program's.
-    WinFontFolder::ShellOpen(
-        context, programFile(context.platform, QStringLiteral("Donate with PayPal.exe")), QString(),
-        QString());
+    // No existence test: a missing launcher is the desktop's business, not the program's.
+    open(context, programFile(context.platform, QStringLiteral("Donate with PayPal.exe")));
 }
-} // namespace Launch
+
+} // namespace launch
 
 } // namespace mensurio

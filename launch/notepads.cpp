@@ -1,13 +1,11 @@
-#include "notes/partspad.h"
+#include "launch/notepads.h"
 
-#include "shell/launch.h"
-
+#include "launch/launch.h"
 #include "platform/files.h"
 
 #include <QDir>
-#include <QFileInfo>
 
-namespace mensurio::PartsPad {
+namespace mensurio::notepads {
 
 QString fileName(Category category)
 {
@@ -55,12 +53,13 @@ void open(Context& context, Category category)
         if (!files::writeWhole(path, QByteArrayLiteral("\r\n"), files::Write::NewOnly))
             failure = QStringLiteral("The notepad file could not be created:\n");
         break;
+    case files::Found::NotAFile:
+        // A folder or a dangling link holds the name, so no file can be made there.
+        failure = QStringLiteral("The notepad file could not be created:\n");
+        break;
     case files::Found::SomethingElse:
-        // Unreadable, a FIFO, a device: never touched, never waited on. A folder or a
-        // dangling link holds the name, so no file can be made there.
-        failure = QFileInfo(path).isDir() || !QFileInfo::exists(path)
-                      ? QStringLiteral("The notepad file could not be created:\n")
-                      : QStringLiteral("The notepad file could not be opened:\n");
+        // Unreadable, a FIFO, a device: never touched, never waited on.
+        failure = QStringLiteral("The notepad file could not be opened:\n");
         break;
     }
     if (!failure.isEmpty()) {
@@ -69,13 +68,7 @@ void open(Context& context, Category category)
                                     MessageIcon::Exclamation);
         return;
     }
-    WinFontFolder::ShellOpen(context, path, QString(), QString());
+    launch::open(context, path);
 }
 
-void WeightPad(Context& context) { open(context, Category::Weight); }
-void LengthPad(Context& context) { open(context, Category::Length); }
-void AreaPad(Context& context) { open(context, Category::Area); }
-void TemperaturePad(Context& context) { open(context, Category::Temperature); }
-void VolumePad(Context& context) { open(context, Category::Volume); }
-
-} // namespace mensurio::PartsPad
+} // namespace mensurio::notepads

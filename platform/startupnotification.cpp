@@ -1,0 +1,99 @@
+#include "platform/startupnotification.h"
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <string>
+
+namespace mensurio {
+
+void endStartupNotification()
+{
+    const char* id = std::getenv("DESKTOP_STARTUP_ID");
+    if (!id || !*id)
+        return;
+    // libxcb is taken from the process, where Qt's libraries have loaded it already, not
+    // linked: a link of our own would put it in the way of every symbol lookup of every start.
+    void* library = dlopen("libxcb.so.1", RTLD_LAZY);
+    if (!library)
+        return;
+    bool found = true;
+#define MENSURIO_XCB(name)                                                                       \
+    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                \
+    found = found && name
+    MENSURIO_XCB(xcb_connect);
+    MENSURIO_XCB(xcb_connection_has_error);
+    MENSURIO_XCB(xcb_disconnect);
+    MENSURIO_XCB(xcb_get_setup);
+    MENSURIO_XCB(xcb_setup_roots_iterator);
+    MENSURIO_XCB(xcb_screen_next);
+    MENSURIO_XCB(xcb_intern_atom);
+    MENSURIO_XCB(xcb_intern_atom_reply);
+    MENSURIO_XCB(xcb_generate_id);
+    MENSURIO_XCB(xcb_create_window);
+    MENSURIO_XCB(xcb_send_event);
+    MENSURIO_XCB(xcb_destroy_window);
+    MENSURIO_XCB(xcb_flush);
+#undef MENSURIO_XCB
+    if (!found)
+        return;
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber); // DISPLAY; none on Wayland
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screen.rem; ++i)
+        xcb_screen_next(&screen);
+    if (screen.rem) {
+        const xcb_window_t root = screen.data->root;
+        xcb_atom_t types[2] = {XCB_ATOM_NONE, XCB_ATOM_NONE};
+        const char* names[2] = {"_NET_STARTUP_INFO_BEGIN", "_NET_STARTUP_INFO"};
+        xcb_intern_atom_cookie_t cookies[2];
+        for (int i = 0; i < 2; ++i)
+            cookies[i] = xcb_intern_atom(connection, 0, uint16_t(std::strlen(names[i])), names[i]);
+        for (int i = 0; i < 2; ++i) {
+            if (xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr)) {
+                types[i] = reply->atom;
+                std::free(reply);
+            }
+        }
+        // The value is quoted, with its quotes and backslashes escaped, so that blanks and
+        // quotes in an identifier reach the launcher unchanged.
+        std::string message = "remove: ID=\"";
+        for (const char* c = id; *c; ++c) {
+            if (*c == '"' || *c == '\\')
+                message += '\\';
+            message += *c;
+        }
+        message += '"';
+        message += '\0'; // ends the message; the rest of the last piece is zeros too
+        // The pieces come from a window of our own, which tells the receivers which pieces
+        // belong together; it is never mapped.
+        const xcb_window_t sender = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        for (std::size_t offset = 0; types[0] && types[1] && offset < message.size(); offset += 20) {
+            xcb_client_message_event_t event{};
+            event.response_type = XCB_CLIENT_MESSAGE;
+            event.format = 8;
+            event.window = sender;
+            event.type = types[offset == 0 ? 0 : 1];
+            std::memcpy(event.data.data8, message.data() + offset,
+                        std::min<std::size_t>(20, message.size() - offset));
+            xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE,
+                           reinterpret_cast<const char*>(&event));
+        }
+        xcb_destroy_window(connection, sender);
+        // No round trip to wait for: the server handles what reached it before the connection
+        // closed, and on a busy machine each round trip waits for the server's turn.
+        xcb_flush(connection);
+    }
+    xcb_disconnect(connection);
+}
+
+} // namespace mensurio
