@@ -1,7 +1,7 @@
 #include "ui/widgets.h"
 
 #include "ui/pictures.h"
-#include "ui/theme.h"
+#include "ui/style.h"
 
 #include <QAccessibleWidget>
 #include <QAbstractItemView>
