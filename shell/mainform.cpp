@@ -342,7 +342,7 @@ void MainForm::registerWindows()
     for (const UnitPair& pair : catalogue()) {
         windows_.add(pair.windowName(), [this, &pair]() -> QWidget* {
             auto* window = new PairWindow(pair, context_);
-            window->Form_Load();
+            window->load();
             return window;
         });
     }

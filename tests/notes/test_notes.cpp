@@ -85,7 +85,7 @@ struct Harness {
     void clickNotePad(const QString& window)
     {
         PairWindow pairWindow(unitPair(*pairByWindow(window)), *context);
-        pairWindow.Form_Load();
+        pairWindow.load();
         pairWindow.show();
         QTest::mouseClick(pairWindow.findChild<QLabel*>(QStringLiteral("NotePad")), Qt::LeftButton);
     }
