@@ -1,6 +1,6 @@
 #include "platform/desktopplatform.h"
 #include "platform/files.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "ui/widgets.h"
 
@@ -32,10 +32,10 @@ int main(int argc, char* argv[])
     mensurio::ui::initialise();
 
     mensurio::DesktopPlatform platform(std::move(lock));
-    mensurio::MainForm mainForm(platform);
-    // Form_Load asks the platform, which answers from the lock taken above.
-    if (!mainForm.Form_Load())
+    mensurio::MainWindow mainWindow(platform);
+    // Loading asks the platform, which answers from the lock taken above.
+    if (!mainWindow.load())
         return 0;
-    mainForm.show();
+    mainWindow.show();
     return app.exec();
 }

@@ -1,7 +1,7 @@
 // Baked pictures against their files decoded the usual way, and repaints per keystroke.
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
@@ -89,7 +89,7 @@ private slots:
         QFETCH(QList<int>, sizes);
 
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         const QIcon icon = form.windows().instance(window)->windowIcon();
         const QIcon decoded(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images/") + file);
         QList<QSize> expected;
@@ -121,7 +121,7 @@ private slots:
         // Fusion caches what it draws under the palette's key: a copy per widget would
         // have it draw and keep the same button bevel once per button.
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         const QList<QWidget*> widgets = form.findChildren<QWidget*>(QStringLiteral("Command1")) +
                                         form.findChildren<QWidget*>(QStringLiteral("Command4")) +
                                         form.findChildren<QWidget*>(QStringLiteral("Label10"));
@@ -155,7 +155,7 @@ private slots:
         // pixels over 111 columns (FT_LOAD_TARGET_MONO, pen moved by the strike's advances).
         const double strikeDark = 353, strikeWidth = 111;
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         auto* title = form.windows()
                           .instance(QStringLiteral("Length5"))
                           ->findChild<QLabel*>(QStringLiteral("Label22"));
@@ -200,7 +200,7 @@ private slots:
 
         QApplication::setCursorFlashTime(0); // a blinking cursor repaints without any key
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
         auto* window = form.windows().show<PairWindow>(QStringLiteral("Weight1"));
         QVERIFY(QTest::qWaitForWindowExposed(window));
