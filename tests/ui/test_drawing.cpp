@@ -38,6 +38,16 @@ protected:
     }
 };
 
+// Waits until the window has drawn every update asked of it so far: the marker, asked to
+// repaint now, is drawn in the same pass as every earlier update of its window.
+bool drawnUpTo(QWidget* marker)
+{
+    PaintCounter counter;
+    marker->installEventFilter(&counter);
+    marker->update();
+    return QTest::qWaitFor([&] { return counter.paints.value(marker) > 0; });
+}
+
 } // namespace
 
 class TestDrawing : public QObject {
@@ -206,17 +216,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         auto* var1 = window->findChild<QLineEdit*>(QStringLiteral("Var1"));
         auto* var2 = window->findChild<QLineEdit*>(QStringLiteral("Var2"));
+        auto* heading = window->findChild<QLabel*>(QStringLiteral("Label21")); // the marker
         QTest::keyClicks(var1, typed);
-        QTest::qWait(50); // the typing's own repaints
+        QVERIFY(drawnUpTo(heading)); // the typing's own repaints
 
         PaintCounter counter;
         var1->installEventFilter(&counter);
         var2->installEventFilter(&counter);
         // Apart, as from a keyboard: the window repaints between the press and the release.
         QTest::keyPress(var1, Qt::Key(key));
-        QTest::qWait(50);
+        QVERIFY(drawnUpTo(heading));
         QTest::keyRelease(var1, Qt::Key(key));
-        QTest::qWait(50);
+        QVERIFY(drawnUpTo(heading));
         QCOMPARE(counter.paints.value(var1), paints);
         QCOMPARE(counter.paints.value(var2), paints);
     }
