@@ -83,7 +83,7 @@ void PairWindow::buildLayout()
     direction_->addItem(QString::fromLatin1(pair_.firstEntry));
     direction_->addItem(QString::fromLatin1(pair_.secondEntry));
     direction_->setCurrentIndex(-1);
-    direction_->setGeometry(twipRect(900, layout.partsTop, 3645, 315));
+    direction_->setGeometry(twipRect(900, layout.directionTop, 3645, 315));
     direction_->setAccessibleName(QStringLiteral("Conversion direction"));
     connect(direction_, &QComboBox::activated, this, &PairWindow::directionChosen);
 

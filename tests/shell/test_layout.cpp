@@ -36,7 +36,7 @@ struct Fixture {
 // Per pair window: fields' Left and Width, the panel's Left and Top, the selector's Top.
 struct PairRow {
     const char* window;
-    int fieldsLeft, fieldsWidth, panelLeft, panelTop, partsTop;
+    int fieldsLeft, fieldsWidth, panelLeft, panelTop, directionTop;
 };
 // clang-format off
 const PairRow pairRows[] = {
@@ -182,7 +182,7 @@ void TestLayout::geometry_data()
         pair("Image20", twips(900, 810, 240, 240));
         pair("NotePad", twips(4620, 180, 240, 240));
         pair("Image1", twips(4890, 180, 240, 240));
-        pair("Parts", twips(900, row.partsTop, 3645, 315));
+        pair("Parts", twips(900, row.directionTop, 3645, 315));
         pair(weight1 ? "Image3" : "Image2", twips(4590, 1080, 420, 360));
         pair("Var1", twips(row.fieldsLeft, 1770, row.fieldsWidth, 285));
         pair("Var2", twips(row.fieldsLeft, 2160, row.fieldsWidth, 285));
