@@ -3,7 +3,7 @@
 // the partner field. Runs headless on the offscreen platform unless another is chosen.
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -35,8 +35,8 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void constructMainForm();
-    void showMainForm();
+    void constructMainWindow();
+    void showMainWindow();
     void createAllPairWindows();
     void digitAndBackspace_data();
     void digitAndBackspace();
@@ -53,22 +53,22 @@ void BenchWindows::cleanup()
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-void BenchWindows::constructMainForm()
+void BenchWindows::constructMainWindow()
 {
     // Kept alive until the measurement ends, so that only construction is timed.
-    std::vector<std::unique_ptr<MainForm>> forms;
+    std::vector<std::unique_ptr<MainWindow>> forms;
     QBENCHMARK {
-        forms.push_back(std::make_unique<MainForm>(platform_));
+        forms.push_back(std::make_unique<MainWindow>(platform_));
     }
     QVERIFY(!forms.empty());
 }
 
-void BenchWindows::showMainForm()
+void BenchWindows::showMainWindow()
 {
     // Construction, the first polish and layout, and the first paint: the program's own
     // share of the time before its window appears.
     QBENCHMARK {
-        MainForm form(platform_);
+        MainWindow form(platform_);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCoreApplication::processEvents();
@@ -80,7 +80,7 @@ void BenchWindows::createAllPairWindows()
     // Through the registry, exactly as the first showing of each window does, minus the
     // show. The registry keeps one instance per window, so each round deletes them again
     // and the figure includes the destruction.
-    MainForm form(platform_);
+    MainWindow form(platform_);
     form.context().locale = english;
     int created = 0;
     QBENCHMARK {
@@ -111,7 +111,7 @@ void BenchWindows::digitAndBackspace()
     QFETCH(QString, window);
     QFETCH(bool, painted);
 
-    MainForm form(platform_);
+    MainWindow form(platform_);
     form.context().locale = english;
     // Raising a window means nothing without a window system; the warning would bury the
     // figures.

@@ -12,7 +12,7 @@ struct PairLayout {
     int fieldsWidth;
     int panelLeft;
     int panelTop;
-    int partsTop;
+    int directionTop; // of the direction selector, "Parts"
 };
 
 struct CategoryLayout {

@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTimer>
 
 namespace mensurio {
 
@@ -71,28 +70,28 @@ void PairWindow::buildLayout()
     ui::ClickLabel* notePad = ui::pictureBox(
         panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
         twipRect(4620, 180, 240, 240), QString::fromLatin1(category.notepadTip), true);
-    connect(notePad, &ui::ClickLabel::clicked, this, &PairWindow::NotePad_Click);
+    connect(notePad, &ui::ClickLabel::clicked, this, &PairWindow::openNotepad);
     ui::ClickLabel* hide =
         ui::pictureBox(panel, QStringLiteral("Image1"), QStringLiteral("close.ico"),
                        twipRect(4890, 180, 240, 240), QStringLiteral("Close this window"), true);
-    connect(hide, &ui::ClickLabel::clicked, this, &PairWindow::Image1_Click);
+    connect(hide, &ui::ClickLabel::clicked, this, &PairWindow::hideWindow);
 
-    parts_ = new QComboBox(panel);
-    parts_->setObjectName(QStringLiteral("Parts"));
-    parts_->setFont(regular);
-    parts_->setEditable(false);
-    parts_->addItem(QString::fromLatin1(pair_.firstEntry));
-    parts_->addItem(QString::fromLatin1(pair_.secondEntry));
-    parts_->setCurrentIndex(-1);
-    parts_->setGeometry(twipRect(900, layout.partsTop, 3645, 315));
-    parts_->setAccessibleName(QStringLiteral("Conversion direction"));
-    connect(parts_, &QComboBox::activated, this, &PairWindow::Parts_Click);
+    direction_ = new QComboBox(panel);
+    direction_->setObjectName(QStringLiteral("Parts"));
+    direction_->setFont(regular);
+    direction_->setEditable(false);
+    direction_->addItem(QString::fromLatin1(pair_.firstEntry));
+    direction_->addItem(QString::fromLatin1(pair_.secondEntry));
+    direction_->setCurrentIndex(-1);
+    direction_->setGeometry(twipRect(900, layout.directionTop, 3645, 315));
+    direction_->setAccessibleName(QStringLiteral("Conversion direction"));
+    connect(direction_, &QComboBox::activated, this, &PairWindow::directionChosen);
 
     ui::ClickLabel* erase =
         ui::pictureBox(panel, weight1 ? QStringLiteral("Image3") : QStringLiteral("Image2"),
                        QStringLiteral("erase.ico"), twipRect(4590, 1080, 420, 360),
                        QStringLiteral("Erase current results"), true);
-    connect(erase, &ui::ClickLabel::clicked, this, &PairWindow::Image2_Click);
+    connect(erase, &ui::ClickLabel::clicked, this, &PairWindow::eraseFields);
 
     ui::line(panel, QStringLiteral("Line1"), 240, 1650, 5040, 1, silver);
     const QString firstUnit = QString::fromLatin1(pair_.firstUnit);
@@ -110,54 +109,50 @@ void PairWindow::buildLayout()
         field->installEventFilter(keyFilter);
         return field;
     };
-    var1_ = makeField("Var1", 1770, firstUnit);
-    var2_ = makeField("Var2", 2160, secondUnit);
+    firstField_ = makeField("Var1", 1770, firstUnit);
+    secondField_ = makeField("Var2", 2160, secondUnit);
     // As created: Var1 editable on the 3-D highlight colour, Var2 locked on button face.
-    paintField(var1_, palette().color(QPalette::Light));
-    paintField(var2_, palette().color(QPalette::Button));
-    var2_->setReadOnly(true);
-    connect(var1_, &QLineEdit::textChanged, this, &PairWindow::Var1_Change);
-    connect(var2_, &QLineEdit::textChanged, this, &PairWindow::Var2_Change);
+    paintField(firstField_, palette().color(QPalette::Light));
+    paintField(secondField_, palette().color(QPalette::Button));
+    secondField_->setReadOnly(true);
+    connect(firstField_, &QLineEdit::textChanged, this, &PairWindow::convertForward);
+    connect(secondField_, &QLineEdit::textChanged, this, &PairWindow::convertBackward);
 
     // Only the two fields and the selector take the focus, in this order.
-    setTabOrder(var1_, var2_);
-    setTabOrder(var2_, parts_);
-
-    timer_ = new QTimer(this);
-    timer_->setObjectName(QStringLiteral("Timer"));
-    timer_->setInterval(1);
+    setTabOrder(firstField_, secondField_);
+    setTabOrder(secondField_, direction_);
 }
 
-void PairWindow::Form_Load()
+void PairWindow::load()
 {
     if (pair_.category == Category::Volume && context_.mainWindow)
         setWindowIcon(context_.mainWindow->windowIcon());
-    parts_->setCurrentIndex(parts_->findText(QString::fromLatin1(pair_.firstEntry),
-                                             Qt::MatchExactly | Qt::MatchCaseSensitive));
-    Parts_Click();
+    direction_->setCurrentIndex(direction_->findText(QString::fromLatin1(pair_.firstEntry),
+                                                     Qt::MatchExactly | Qt::MatchCaseSensitive));
+    directionChosen();
 }
 
-void PairWindow::Parts_Click()
+void PairWindow::directionChosen()
 {
     // Only the first entry is ever compared; anything else means the second direction.
-    setDirection(parts_->currentText() == QLatin1String(pair_.firstEntry));
+    setDirection(direction_->currentText() == QLatin1String(pair_.firstEntry));
 }
 
 void PairWindow::setDirection(bool first)
 {
-    QLineEdit* editable = first ? var1_ : var2_;
-    QLineEdit* locked = first ? var2_ : var1_;
+    QLineEdit* editable = first ? firstField_ : secondField_;
+    QLineEdit* locked = first ? secondField_ : firstField_;
     editable->setReadOnly(false);
     paintField(editable, white);
     locked->setReadOnly(true);
     paintField(locked, palette().color(QPalette::Button));
 }
 
-void PairWindow::Var1_Change() { change(var1_, var2_, Direction::Forward); }
+void PairWindow::convertForward() { convertField(firstField_, secondField_, Direction::Forward); }
 
-void PairWindow::Var2_Change() { change(var2_, var1_, Direction::Backward); }
+void PairWindow::convertBackward() { convertField(secondField_, firstField_, Direction::Backward); }
 
-void PairWindow::change(QLineEdit* field, QLineEdit* partner, Direction direction)
+void PairWindow::convertField(QLineEdit* field, QLineEdit* partner, Direction direction)
 {
     // The read-only flag of the partner is the direction: a field converts exactly when
     // its partner is locked. Writing the partner runs the partner's own handling nested
@@ -170,26 +165,26 @@ void PairWindow::change(QLineEdit* field, QLineEdit* partner, Direction directio
     // "00" is normalised to "0." in both fields, always Var1 first. A write of an
     // unchanged text raises nothing, which ends the nesting.
     const QString doubleZero = QStringLiteral("00");
-    if (var1_->text() == doubleZero || var2_->text() == doubleZero) {
-        var1_->setText(QStringLiteral("0."));
-        var2_->setText(QStringLiteral("0."));
+    if (firstField_->text() == doubleZero || secondField_->text() == doubleZero) {
+        firstField_->setText(QStringLiteral("0."));
+        secondField_->setText(QStringLiteral("0."));
     }
 }
 
-void PairWindow::Image1_Click() { hide(); }
+void PairWindow::hideWindow() { hide(); }
 
-void PairWindow::Image2_Click()
+void PairWindow::eraseFields()
 {
-    var1_->setText(QString());
-    var2_->setText(QString());
+    firstField_->setText(QString());
+    secondField_->setText(QString());
 }
 
-void PairWindow::NotePad_Click() { notepads::open(context_, pair_.category); }
+void PairWindow::openNotepad() { notepads::open(context_, pair_.category); }
 
 void PairWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    var1_->setFocus(Qt::OtherFocusReason);
+    firstField_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace mensurio

@@ -7,7 +7,6 @@
 
 class QComboBox;
 class QLineEdit;
-class QTimer;
 
 namespace mensurio {
 
@@ -25,29 +24,29 @@ public:
     const UnitPair& pair() const { return pair_; }
 
     // Load handling: runs once, when the registry creates the window.
-    void Form_Load();
+    void load();
 
-    void Parts_Click();
-    void Var1_Change();
-    void Var2_Change();
-    void Image1_Click(); // hide, keeping texts and direction
-    void Image2_Click(); // erase (in Weight1 this picture is Image3)
-    void NotePad_Click();
+    // What the controls do; each names the object it answers.
+    void directionChosen(); // "Parts": the user picked an entry
+    void convertForward();  // "Var1" changed
+    void convertBackward(); // "Var2" changed
+    void hideWindow();      // "Image1", keeping texts and direction
+    void eraseFields();     // "Image2" (in Weight1 this picture is "Image3")
+    void openNotepad();     // "NotePad"
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
-    void change(QLineEdit* field, QLineEdit* partner, Direction direction);
+    void convertField(QLineEdit* field, QLineEdit* partner, Direction direction);
     void setDirection(bool first);
 
     const UnitPair& pair_;
     Context& context_;
-    QLineEdit* var1_ = nullptr;
-    QLineEdit* var2_ = nullptr;
-    QComboBox* parts_ = nullptr;
-    QTimer* timer_ = nullptr;
+    QLineEdit* firstField_ = nullptr;  // "Var1"
+    QLineEdit* secondField_ = nullptr; // "Var2"
+    QComboBox* direction_ = nullptr;   // "Parts"
 };
 
 } // namespace mensurio

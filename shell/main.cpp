@@ -2,7 +2,7 @@
 #include "platform/files.h"
 #include "platform/instancelock.h"
 #include "platform/startupnotification.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "ui/widgets.h"
 
@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
 
     // The lock stays taken until main() returns.
     mensurio::DesktopPlatform platform;
-    mensurio::MainForm mainForm(platform);
-    mainForm.show();
+    mensurio::MainWindow mainWindow(platform);
+    mainWindow.show();
     return app.exec();
 }

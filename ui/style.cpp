@@ -1,14 +1,74 @@
 #include "ui/style.h"
 
 #include "ui/pictures.h"
-#include "ui/theme.h"
 #include "ui/widgets.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QStyleFactory>
+#include <QToolTip>
 #include <QWidget>
 
 namespace mensurio::ui {
+
+namespace {
+
+struct RoleColours {
+    QPalette::ColorRole role;
+    QRgb normal;   // active and inactive windows
+    QRgb disabled; // disabled controls
+};
+
+// The classic light look: grey button face, white fields, black text.
+// clang-format off
+constexpr RoleColours roleColours[] = {
+    {QPalette::WindowText,      0xff000000, 0xffbebebe},
+    {QPalette::Button,          0xffefefef, 0xffefefef},
+    {QPalette::Light,           0xffffffff, 0xffffffff},
+    {QPalette::Midlight,        0xffcacaca, 0xffcacaca},
+    {QPalette::Dark,            0xff9f9f9f, 0xffbebebe},
+    {QPalette::Mid,             0xffb8b8b8, 0xffb8b8b8},
+    {QPalette::Text,            0xff000000, 0xffbebebe},
+    {QPalette::BrightText,      0xffffffff, 0xffffffff},
+    {QPalette::ButtonText,      0xff000000, 0xffbebebe},
+    {QPalette::Base,            0xffffffff, 0xffefefef},
+    {QPalette::Window,          0xffefefef, 0xffefefef},
+    {QPalette::Shadow,          0xff767676, 0xffb1b1b1},
+    {QPalette::Highlight,       0xff308cc6, 0xff919191},
+    {QPalette::HighlightedText, 0xffffffff, 0xffffffff},
+    {QPalette::Link,            0xff0000ff, 0xff0000ff},
+    {QPalette::LinkVisited,     0xffff00ff, 0xffff00ff},
+    {QPalette::AlternateBase,   0xfff7f7f7, 0xfff7f7f7},
+    {QPalette::NoRole,          0xff000000, 0xff000000},
+    {QPalette::ToolTipBase,     0xffffffdc, 0xffffffdc},
+    {QPalette::ToolTipText,     0xff000000, 0xff000000},
+    {QPalette::PlaceholderText, 0x80000000, 0x80000000},
+};
+// clang-format on
+
+} // namespace
+
+QPalette programPalette()
+{
+    QPalette palette;
+    for (const RoleColours& entry : roleColours) {
+        palette.setColor(QPalette::Active, entry.role, QColor::fromRgba(entry.normal));
+        palette.setColor(QPalette::Inactive, entry.role, QColor::fromRgba(entry.normal));
+        palette.setColor(QPalette::Disabled, entry.role, QColor::fromRgba(entry.disabled));
+    }
+    return palette;
+}
+
+void applyTheme()
+{
+    // A platform theme may also pick a style that draws with colours of its own.
+    // The style gives the application its palette (Style::polish).
+    QApplication::setStyle(new Style(QStyleFactory::create(QStringLiteral("Fusion"))));
+    // Tool tips keep a palette of their own, which a theme fills in at start-up.
+    QToolTip::setPalette(programPalette());
+}
+
 
 QIcon Style::standardIcon(StandardPixmap icon, const QStyleOption* option,
                           const QWidget* widget) const

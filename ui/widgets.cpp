@@ -1,7 +1,7 @@
 #include "ui/widgets.h"
 
 #include "ui/pictures.h"
-#include "ui/theme.h"
+#include "ui/style.h"
 
 #include <QAccessibleWidget>
 #include <QAbstractItemView>
@@ -550,6 +550,17 @@ void keepInFrontOf(QWidget* window, QWidget* owner)
     window->winId();
     owner->winId();
     window->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void backToMainWindow(QWidget* window, QWidget* mainWindow, MainWindowState state)
+{
+    if (mainWindow && state == MainWindowState::Disabled)
+        mainWindow->setEnabled(true);
+    window->hide();
+    if (mainWindow) {
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
 }
 
 } // namespace mensurio::ui

@@ -1,5 +1,5 @@
 #include "fakeplatform.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAccessible>
@@ -19,16 +19,16 @@ namespace {
 
 // A real main window with its registry, so the windows open through the real commands.
 struct Harness {
-    Harness() { mainForm->show(); }
-    ~Harness() { mainForm.reset(); } // takes the registry's windows along
+    Harness() { mainWindow->show(); }
+    ~Harness() { mainWindow.reset(); } // takes the registry's windows along
 
     QWidget* open(const QString& window)
     {
         if (window == QLatin1String("AboutApp"))
-            QTest::mouseClick(mainForm->findChild<QWidget*>("Command3"), Qt::LeftButton);
+            QTest::mouseClick(mainWindow->findChild<QWidget*>("Command3"), Qt::LeftButton);
         else
-            mainForm->findChild<QAction*>("LikeIt")->trigger();
-        return mainForm->windows().existing(window);
+            mainWindow->findChild<QAction*>("LikeIt")->trigger();
+        return mainWindow->windows().existing(window);
     }
     static void click(QWidget* window, const QString& control)
     {
@@ -36,7 +36,7 @@ struct Harness {
     }
 
     test::FakePlatform platform;
-    std::unique_ptr<MainForm> mainForm = std::make_unique<MainForm>(platform);
+    std::unique_ptr<MainWindow> mainWindow = std::make_unique<MainWindow>(platform);
 };
 
 const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
@@ -113,24 +113,24 @@ void TestAbout::mainWindowLockedWhileShown()
     QFETCH(QString, input);
     QFETCH(QString, leaveBy);
     Harness h;
-    QWidget* command2 = h.mainForm->findChild<QWidget*>("Command2"); // "Mensurio on the web"
+    QWidget* command2 = h.mainWindow->findChild<QWidget*>("Command2"); // "Mensurio on the web"
     auto tryInput = [&] {
         if (input == QLatin1String("click")) {
             QTest::mouseClick(command2, Qt::LeftButton);
         } else if (input == QLatin1String("key")) {
             command2->setFocus();
-            QTest::keyClick(h.mainForm->windowHandle(), Qt::Key_Space);
+            QTest::keyClick(h.mainWindow->windowHandle(), Qt::Key_Space);
         } else {
-            QTest::keyClick(h.mainForm.get(), Qt::Key_W, Qt::ControlModifier);
+            QTest::keyClick(h.mainWindow.get(), Qt::Key_W, Qt::ControlModifier);
         }
     };
 
     QWidget* shown = h.open(window);
     QVERIFY(shown->isVisible());
-    QVERIFY(!h.mainForm->isEnabled());
+    QVERIFY(!h.mainWindow->isEnabled());
     // Even brought to the front, the locked main window takes nothing.
-    h.mainForm->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), h.mainForm.get());
+    h.mainWindow->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), h.mainWindow.get());
     tryInput();
     QCOMPARE(h.platform.launches.size(), 0);
 
@@ -141,9 +141,9 @@ void TestAbout::mainWindowLockedWhileShown()
     else
         Harness::click(shown, leaveBy);
     QVERIFY(!shown->isVisible());
-    QVERIFY(h.mainForm->isEnabled());
-    QTRY_COMPARE(QApplication::activeWindow(), h.mainForm.get());
-    QCOMPARE(h.mainForm->windows().existing(window), shown); // hidden, not unloaded
+    QVERIFY(h.mainWindow->isEnabled());
+    QTRY_COMPARE(QApplication::activeWindow(), h.mainWindow.get());
+    QCOMPARE(h.mainWindow->windows().existing(window), shown); // hidden, not unloaded
 
     tryInput();
     QCOMPARE(h.platform.launches.size(), 1);
@@ -191,7 +191,7 @@ void TestAbout::tellAFriend()
     // The address is all the window keeps between showings.
     Harness::click(feedback, QStringLiteral("Image4"));
     QCOMPARE(h.open(QStringLiteral("ForMensurio")), feedback);
-    QVERIFY(!h.mainForm->isEnabled());
+    QVERIFY(!h.mainWindow->isEnabled());
     QCOMPARE(feedback->findChild<QLineEdit*>("Mail")->text(), mail);
 }
 
@@ -238,7 +238,7 @@ void TestAbout::launches()
 
     QStringList outcomes;
     for (const auto& launch : h.platform.launches) {
-        const bool open = launch.owner == h.mainForm.get() && launch.folder.isEmpty();
+        const bool open = launch.owner == h.mainWindow.get() && launch.folder.isEmpty();
         const bool address =
             !launch.hadOwner && launch.folder == QLatin1String("/nonexistent/home");
         QVERIFY(open || address);
@@ -252,7 +252,7 @@ void TestAbout::launches()
     QCOMPARE(outcomes, QStringList{outcome.replace(QLatin1String("<program>"), program.path())});
     // The window stays up and the main window locked.
     QVERIFY(shown->isVisible());
-    QVERIFY(!h.mainForm->isEnabled());
+    QVERIFY(!h.mainWindow->isEnabled());
 }
 
 void TestAbout::controlsClearAndNamed_data()

@@ -6,11 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
 #include <algorithm>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace mensurio;
 
@@ -31,13 +37,47 @@ class Recorders {
 public:
     explicit Recorders(const QStringList& programs, int status = 0) : status_(status)
     {
+        // Without close-on-exec, so that every program started from now on holds the write
+        // end; only the read end is kept from them.
+        QVERIFY(::pipe(witness_) == 0);
+        QVERIFY(::fcntl(witness_[0], F_SETFD, FD_CLOEXEC) == 0);
         QDir(bin.path()).mkdir(QStringLiteral("log"));
         for (const QString& program : programs)
             install(program);
         qputenv("PATH", QFile::encodeName(bin.path()));
     }
 
+    ~Recorders()
+    {
+        for (int end : witness_) {
+            if (end >= 0)
+                ::close(end);
+        }
+    }
+
     QString log() const { return bin.path() + QStringLiteral("/log"); }
+
+    // Waits until every program started since the recorders were made has ended, however
+    // many there were, and the program has taken note of their ends: the pipe reads its end
+    // once the last holder of the write end is gone, and a marker program started after that
+    // reports its own end after theirs. No new launch may start meanwhile.
+    bool allEnded() const
+    {
+        if (witness_[1] >= 0) {
+            ::close(witness_[1]);
+            witness_[1] = -1;
+        }
+        const bool ended = QTest::qWaitFor([this] {
+            pollfd end{witness_[0], POLLIN, 0};
+            return ::poll(&end, 1, 0) == 1;
+        });
+        if (!ended)
+            return false;
+        QProcess marker;
+        QSignalSpy markerEnded(&marker, &QProcess::finished);
+        marker.start(QStringLiteral("/bin/true"), QStringList());
+        return markerEnded.wait();
+    }
 
     // Every finished run so far, in no particular order.
     QList<Run> runs() const
@@ -94,6 +134,7 @@ private:
 
     QTemporaryDir bin;
     int status_;
+    mutable int witness_[2] = {-1, -1}; // read end, write end
 };
 
 // Answers the program's message boxes as a user would and keeps what they said.
@@ -122,9 +163,6 @@ private:
 };
 
 QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
-
-// Gives a stray second process time to show itself after the expected runs finished.
-void settle() { QTest::qWait(300); }
 
 } // namespace
 
@@ -187,7 +225,7 @@ void TestDesktopLaunch::xdgOpenGetsOneUnchangedArgument()
     platform.open(nullptr, file, withFolder ? folder.path() : QString());
 
     QTRY_COMPARE(recorders.finished(), 1);
-    settle();
+    QVERIFY(recorders.allEnded()); // a stray second program too
     const QList<Run> runs = recorders.runs();
     QCOMPARE(runs.size(), 1); // neither the calculator nor touch ran
     QCOMPARE(runs.first().program, QStringLiteral("xdg-open"));
@@ -228,7 +266,7 @@ void TestDesktopLaunch::calculatorFoundByName()
     QCOMPARE(boxes.shown.size(), expected.isEmpty() ? 1 : 0);
 
     QTRY_COMPARE(recorders.finished(), expected.isEmpty() ? 0 : 1);
-    settle();
+    QVERIFY(recorders.allEnded()); // a stray second program too
     const QList<Run> runs = recorders.runs();
     if (expected.isEmpty()) {
         QVERIFY(runs.isEmpty()); // not even xdg-open
@@ -257,7 +295,7 @@ void TestDesktopLaunch::launchRoutinesReachTheShell()
     launch::open(context, notes);
 
     QTRY_COMPARE(recorders.finished(), 2);
-    settle();
+    QVERIFY(recorders.allEnded()); // a stray second program too
     qputenv("HOME", oldHome);
     QList<Run> runs = recorders.runs();
     QCOMPARE(runs.size(), 2);
@@ -325,7 +363,7 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
     QCOMPARE(boxes.shown.first().title, QStringLiteral("Mensurio"));
     QCOMPARE(boxes.shown.first().text, text);
     QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
-    settle();
+    QVERIFY(recorders.allEnded()); // a stray second program too
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
 }

@@ -109,6 +109,39 @@ bool XClient::sendDeleteWindow(unsigned long window)
     return sent != 0 && lastErrorCode == 0;
 }
 
+bool XClient::windowManagerRoundTrip(int timeoutMs)
+{
+    Display* display = asDisplay(display_);
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    // Never mapped: the window manager only writes the extents it would give it.
+    const Window asker = XCreateSimpleWindow(display, root_, 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(display, asker, PropertyChangeMask);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = asker;
+    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    request.xclient.format = 32;
+    XSendEvent(display, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+
+    bool answered = false;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!answered && !deadline.hasExpired()) {
+        if (XPending(display) == 0) {
+            QThread::msleep(10);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        watch(&event);
+        answered = event.type == PropertyNotify && event.xproperty.window == asker &&
+                   event.xproperty.atom == extents;
+    }
+    XDestroyWindow(display, asker);
+    XFlush(display);
+    return answered;
+}
+
 std::optional<QString> XClient::primarySelection(int timeoutMs)
 {
     Display* display = asDisplay(display_);

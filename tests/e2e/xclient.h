@@ -34,6 +34,11 @@ public:
     // a WM_PROTOCOLS ClientMessage carrying WM_DELETE_WINDOW.
     bool sendDeleteWindow(unsigned long window);
 
+    // A round trip through the window manager: asks it for a window's frame extents and
+    // waits for its answer. The window manager handles its events in order, so when this
+    // returns true it has handled every input the server took before the call.
+    bool windowManagerRoundTrip(int timeoutMs);
+
     // The text of the PRIMARY selection (what a program last selected) as its owner hands it
     // over, or nothing when no one owns it or the owner does not answer within timeoutMs.
     std::optional<QString> primarySelection(int timeoutMs);

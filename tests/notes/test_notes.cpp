@@ -1,7 +1,7 @@
 #include "fakeplatform.h"
-#include "notes/symbols.h"
+#include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -85,14 +85,14 @@ struct Harness {
     void clickNotePad(const QString& window)
     {
         PairWindow pairWindow(unitPair(*pairByWindow(window)), *context);
-        pairWindow.Form_Load();
+        pairWindow.load();
         pairWindow.show();
         QTest::mouseClick(pairWindow.findChild<QLabel*>(QStringLiteral("NotePad")), Qt::LeftButton);
     }
-    std::unique_ptr<Symbols> loadSymbols()
+    std::unique_ptr<SymbolsWindow> loadSymbols()
     {
-        auto symbols = std::make_unique<Symbols>(*context);
-        symbols->Form_Load();
+        auto symbols = std::make_unique<SymbolsWindow>(*context);
+        symbols->load();
         return symbols;
     }
     QString exportPath() const
@@ -455,7 +455,7 @@ void TestNotes::fileFaults()
         if (notepad)
             h.clickNotePad(QStringLiteral("Weight1"));
         else
-            symbols->Command2_Click();
+            symbols->exportSymbols();
     };
     rlimit size{};
     ::getrlimit(RLIMIT_FSIZE, &size);
@@ -548,7 +548,7 @@ void TestNotes::exportThatCannotBeWritten()
     h.platform.homeFolderPath = obstruction.folder;
     auto symbols = h.loadSymbols();
 
-    symbols->Command2_Click();
+    symbols->exportSymbols();
 
     h.verifyOneMessage(QStringLiteral("The symbols file could not be saved:\n") + obstruction.file,
                        MessageIcon::Exclamation);
@@ -690,30 +690,31 @@ void TestNotes::hiddenWindowComesBackWithoutReloading()
     QFETCH(bool, byButton);
 
     test::FakePlatform platform;
-    MainForm mainForm(platform);
-    mainForm.setWindowIcon(markerIcon(Qt::magenta));
-    mainForm.show();
-    mainForm.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
-    auto* symbols = qobject_cast<Symbols*>(mainForm.windows().existing(QStringLiteral("Symbols")));
+    MainWindow mainWindow(platform);
+    mainWindow.setWindowIcon(markerIcon(Qt::magenta));
+    mainWindow.show();
+    mainWindow.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
+    auto* symbols =
+        qobject_cast<SymbolsWindow*>(mainWindow.windows().existing(QStringLiteral("Symbols")));
     QVERIFY(symbols);
     QVERIFY(symbols->isVisible());
     QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
 
     // Loading again would copy this new icon.
-    mainForm.setWindowIcon(markerIcon(Qt::green));
+    mainWindow.setWindowIcon(markerIcon(Qt::green));
     if (byButton) {
         QTest::mouseClick(symbols->findChild<QPushButton*>(QStringLiteral("Command1")),
                           Qt::LeftButton);
-        QTRY_COMPARE(QApplication::activeWindow(), &mainForm);
+        QTRY_COMPARE(QApplication::activeWindow(), &mainWindow);
     } else {
         symbols->close();
     }
     QVERIFY(!symbols->isVisible());
-    QVERIFY(mainForm.isVisible());
+    QVERIFY(mainWindow.isVisible());
     QCOMPARE(platform.endRequests, 0);
 
-    mainForm.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
-    QCOMPARE(mainForm.windows().existing(QStringLiteral("Symbols")), symbols);
+    mainWindow.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
+    QCOMPARE(mainWindow.windows().existing(QStringLiteral("Symbols")), symbols);
     QVERIFY(symbols->isVisible());
     QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
 }

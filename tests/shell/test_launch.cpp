@@ -1,5 +1,5 @@
 #include "fakeplatform.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -21,7 +21,7 @@ struct Harness {
     {
         platform.programFolderPath = programFolder.path();
         platform.homeFolderPath = homeFolder.path();
-        mainForm = std::make_unique<MainForm>(platform);
+        mainForm = std::make_unique<MainWindow>(platform);
         mainForm->show();
     }
     ~Harness() { mainForm.reset(); }
@@ -48,7 +48,7 @@ struct Harness {
     QTemporaryDir programFolder;
     QTemporaryDir homeFolder;
     test::FakePlatform platform;
-    std::unique_ptr<MainForm> mainForm;
+    std::unique_ptr<MainWindow> mainForm;
 };
 
 enum class Licence { Missing, Unreadable, Folder };

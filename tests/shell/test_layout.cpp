@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -28,15 +28,15 @@ QRect twips(int left, int top, int width, int height)
 }
 
 struct Fixture {
-    Fixture() : mainForm(std::make_unique<MainForm>(platform)) {}
+    Fixture() : mainWindow(std::make_unique<MainWindow>(platform)) {}
     test::FakePlatform platform;
-    std::unique_ptr<MainForm> mainForm;
+    std::unique_ptr<MainWindow> mainWindow;
 };
 
 // Per pair window: fields' Left and Width, the panel's Left and Top, the selector's Top.
 struct PairRow {
     const char* window;
-    int fieldsLeft, fieldsWidth, panelLeft, panelTop, partsTop;
+    int fieldsLeft, fieldsWidth, panelLeft, panelTop, directionTop;
 };
 // clang-format off
 const PairRow pairRows[] = {
@@ -182,7 +182,7 @@ void TestLayout::geometry_data()
         pair("Image20", twips(900, 810, 240, 240));
         pair("NotePad", twips(4620, 180, 240, 240));
         pair("Image1", twips(4890, 180, 240, 240));
-        pair("Parts", twips(900, row.partsTop, 3645, 315));
+        pair("Parts", twips(900, row.directionTop, 3645, 315));
         pair(weight1 ? "Image3" : "Image2", twips(4590, 1080, 420, 360));
         pair("Var1", twips(row.fieldsLeft, 1770, row.fieldsWidth, 285));
         pair("Var2", twips(row.fieldsLeft, 2160, row.fieldsWidth, 285));
@@ -198,8 +198,8 @@ void TestLayout::geometry()
     QFETCH(QRect, expected);
 
     Fixture f;
-    QWidget* root = window == QLatin1String("MainForm") ? f.mainForm.get()
-                                                        : f.mainForm->windows().instance(window);
+    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
+                                                        : f.mainWindow->windows().instance(window);
     QVERIFY(root);
     QWidget* widget = findIn(root, control);
     QVERIFY2(widget, qPrintable(control));
@@ -272,8 +272,8 @@ void TestLayout::autoSizedLabels()
     QFETCH(QString, text);
 
     Fixture f;
-    QWidget* root = window == QLatin1String("MainForm") ? f.mainForm.get()
-                                                        : f.mainForm->windows().instance(window);
+    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
+                                                        : f.mainWindow->windows().instance(window);
     auto* widget = qobject_cast<QLabel*>(findIn(root, label));
     QVERIFY(widget);
     QCOMPARE(widget->text(), text);
@@ -309,7 +309,7 @@ void TestLayout::clientAreas()
     QFETCH(QString, caption);
 
     Fixture f;
-    QWidget* pair = f.mainForm->windows().instance(window);
+    QWidget* pair = f.mainWindow->windows().instance(window);
     QCOMPARE(pair->size(), client);
     QCOMPARE(pair->minimumSize(), client);
     QCOMPARE(pair->maximumSize(), client);
@@ -319,10 +319,10 @@ void TestLayout::clientAreas()
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
 
-    QCOMPARE(f.mainForm->windowTitle(), QStringLiteral("Mensurio - Version 1.2"));
-    QCOMPARE(f.mainForm->centralWidget()->size(), QSize(736, 369));
-    QCOMPARE(f.mainForm->minimumSize(), f.mainForm->maximumSize());
-    QVERIFY(!(f.mainForm->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QCOMPARE(f.mainWindow->windowTitle(), QStringLiteral("Mensurio - Version 1.2"));
+    QCOMPARE(f.mainWindow->centralWidget()->size(), QSize(736, 369));
+    QCOMPARE(f.mainWindow->minimumSize(), f.mainWindow->maximumSize());
+    QVERIFY(!(f.mainWindow->windowFlags() & Qt::WindowMinimizeButtonHint));
 }
 
 void TestLayout::pairWindowTexts_data()
@@ -367,7 +367,7 @@ void TestLayout::pairWindowTexts()
     QFETCH(QString, toolTip);
 
     Fixture f;
-    QWidget* pair = f.mainForm->windows().instance(window);
+    QWidget* pair = f.mainWindow->windows().instance(window);
     QWidget* widget = pair->findChild<QWidget*>(control);
     QVERIFY(widget);
     QCOMPARE(widget->toolTip(), toolTip);
@@ -382,7 +382,7 @@ void TestLayout::pairWindowTexts()
 void TestLayout::pairWindowTabOrder()
 {
     Fixture f;
-    QWidget* pair = f.mainForm->windows().show(QStringLiteral("Area2"));
+    QWidget* pair = f.mainWindow->windows().show(QStringLiteral("Area2"));
     QVERIFY(QTest::qWaitForWindowExposed(pair));
     QTRY_COMPARE(QApplication::focusWidget(), pair->findChild<QWidget*>("Var1"));
     QStringList order;
@@ -440,7 +440,7 @@ void TestLayout::mainWindowTexts()
     QFETCH(QString, toolTip);
 
     Fixture f;
-    QWidget* widget = f.mainForm->findChild<QWidget*>(control);
+    QWidget* widget = f.mainWindow->findChild<QWidget*>(control);
     QVERIFY(widget);
     if (auto* button = qobject_cast<QPushButton*>(widget))
         QCOMPARE(button->text(), text);
@@ -526,7 +526,7 @@ void TestLayout::menuTree()
     QFETCH(QStringList, items);
 
     Fixture f;
-    auto* found = f.mainForm->findChild<QMenu*>(menu);
+    auto* found = f.mainWindow->findChild<QMenu*>(menu);
     QVERIFY(found);
     QCOMPARE(found->title(), title);
     QStringList actual;
@@ -544,16 +544,16 @@ void TestLayout::menuTree()
 void TestLayout::mainWindowTabOrderAndFocus()
 {
     Fixture f;
-    f.mainForm->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.mainForm.get()));
-    auto* text1 = f.mainForm->findChild<QLineEdit*>("Text1");
+    f.mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.mainWindow.get()));
+    auto* text1 = f.mainWindow->findChild<QLineEdit*>("Text1");
     QTRY_COMPARE(QApplication::focusWidget(), text1);
     QVERIFY(text1->isReadOnly());
     QVERIFY(text1->text().isEmpty());
     // Hidden behind the Volume frame, which lies above it.
-    QWidget* volume = f.mainForm->findChild<QWidget*>("Frame1");
+    QWidget* volume = f.mainWindow->findChild<QWidget*>("Frame1");
     QVERIFY(volume->geometry().contains(text1->geometry()));
-    QCOMPARE(f.mainForm->centralWidget()->childAt(text1->geometry().center()) == text1, false);
+    QCOMPARE(f.mainWindow->centralWidget()->childAt(text1->geometry().center()) == text1, false);
 
     QStringList order;
     for (int i = 0; i < 5; ++i) {
@@ -567,9 +567,9 @@ void TestLayout::accessibleNames()
 {
     // A screen reader must have something to say for every control a user can reach.
     Fixture f;
-    QList<QWidget*> roots{f.mainForm.get()};
+    QList<QWidget*> roots{f.mainWindow.get()};
     for (const UnitPair& pair : catalogue())
-        roots << f.mainForm->windows().instance(pair.windowName());
+        roots << f.mainWindow->windows().instance(pair.windowName());
     for (QWidget* root : roots) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
             const bool interactive =
@@ -583,7 +583,7 @@ void TestLayout::accessibleNames()
             QVERIFY2(hasText, qPrintable(root->objectName() + "/" + widget->objectName()));
         }
     }
-    auto* pair = f.mainForm->windows().instance(QStringLiteral("Temp1"));
+    auto* pair = f.mainWindow->windows().instance(QStringLiteral("Temp1"));
     QCOMPARE(pair->findChild<QWidget*>("Var1")->accessibleName(), QStringLiteral("Fahrenheit"));
     QCOMPARE(pair->findChild<QWidget*>("Var2")->accessibleName(), QStringLiteral("Celsius"));
 }
@@ -598,11 +598,11 @@ void TestLayout::fontsResolveToTahoma()
         const char* name;
         double points;
         bool bold;
-    } rows[] = {{f.mainForm.get(), "Label9", 8.25, false},
-                {f.mainForm.get(), "Label1", 8.25, true},
-                {f.mainForm.get(), "Label25", 14.25, false},
-                {f.mainForm->windows().instance("Length2"), "Label22", 8.25, true},
-                {f.mainForm->windows().instance("Length2"), "Var1", 8.25, false}};
+    } rows[] = {{f.mainWindow.get(), "Label9", 8.25, false},
+                {f.mainWindow.get(), "Label1", 8.25, true},
+                {f.mainWindow.get(), "Label25", 14.25, false},
+                {f.mainWindow->windows().instance("Length2"), "Label22", 8.25, true},
+                {f.mainWindow->windows().instance("Length2"), "Var1", 8.25, false}};
     for (const auto& row : rows) {
         auto* widget = row.root->findChild<QWidget*>(row.name);
         QVERIFY(widget);

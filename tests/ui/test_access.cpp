@@ -1,7 +1,7 @@
 // What the desktop must not take away: readable text under any theme, keyboard presses of
 // buttons, presses over the accessibility bus, and the look of a disabled main window.
 #include "fakeplatform.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAbstractButton>
@@ -35,8 +35,8 @@ class TestAccess : public QObject {
 
 private slots:
     void initTestCase() { ui::initialise(); }
-    void init() { mainForm = std::make_unique<MainForm>(platform), mainForm->show(); }
-    void cleanup() { mainForm.reset(); }
+    void init() { mainWindow = std::make_unique<MainWindow>(platform), mainWindow->show(); }
+    void cleanup() { mainWindow.reset(); }
 
     void textIsReadable_data();
     void textIsReadable();
@@ -51,10 +51,11 @@ private slots:
 private:
     QWidget* window(const QString& name)
     {
-        return name == QLatin1String("MainForm") ? mainForm.get() : mainForm->windows().show(name);
+        return name == QLatin1String("MainForm") ? mainWindow.get()
+                                                 : mainWindow->windows().show(name);
     }
     test::FakePlatform platform;
-    std::unique_ptr<MainForm> mainForm;
+    std::unique_ptr<MainWindow> mainWindow;
 };
 
 // Also run under a dark desktop theme (tests/CMakeLists.txt): text vanished there.
@@ -179,12 +180,12 @@ void TestAccess::clickablesOfferPress()
 
 void TestAccess::disabledLinksTurnGrey()
 {
-    QWidget* link = mainForm->findChild<QWidget*>("Label29");
-    mainForm->setEnabled(false);
+    QWidget* link = mainWindow->findChild<QWidget*>("Label29");
+    mainWindow->setEnabled(false);
     // What a label draws with: the colour of the group its state selects.
     QCOMPARE(link->palette().color(QPalette::Disabled, QPalette::WindowText),
              QColor(190, 190, 190));
-    mainForm->setEnabled(true);
+    mainWindow->setEnabled(true);
     QCOMPARE(link->palette().color(QPalette::Active, QPalette::WindowText), QColor(0, 0, 192));
 }
 

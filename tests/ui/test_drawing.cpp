@@ -1,7 +1,7 @@
 // Baked pictures against their files decoded the usual way, and repaints per keystroke.
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
@@ -37,6 +37,16 @@ protected:
         return false;
     }
 };
+
+// Waits until the window has drawn every update asked of it so far: the marker, asked to
+// repaint now, is drawn in the same pass as every earlier update of its window.
+bool drawnUpTo(QWidget* marker)
+{
+    PaintCounter counter;
+    marker->installEventFilter(&counter);
+    marker->update();
+    return QTest::qWaitFor([&] { return counter.paints.value(marker) > 0; });
+}
 
 } // namespace
 
@@ -89,7 +99,7 @@ private slots:
         QFETCH(QList<int>, sizes);
 
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         const QIcon icon = form.windows().instance(window)->windowIcon();
         const QIcon decoded(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images/") + file);
         QList<QSize> expected;
@@ -121,7 +131,7 @@ private slots:
         // Fusion caches what it draws under the palette's key: a copy per widget would
         // have it draw and keep the same button bevel once per button.
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         const QList<QWidget*> widgets = form.findChildren<QWidget*>(QStringLiteral("Command1")) +
                                         form.findChildren<QWidget*>(QStringLiteral("Command4")) +
                                         form.findChildren<QWidget*>(QStringLiteral("Label10"));
@@ -155,7 +165,7 @@ private slots:
         // pixels over 111 columns (FT_LOAD_TARGET_MONO, pen moved by the strike's advances).
         const double strikeDark = 353, strikeWidth = 111;
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         auto* title = form.windows()
                           .instance(QStringLiteral("Length5"))
                           ->findChild<QLabel*>(QStringLiteral("Label22"));
@@ -200,23 +210,24 @@ private slots:
 
         QApplication::setCursorFlashTime(0); // a blinking cursor repaints without any key
         test::FakePlatform platform;
-        MainForm form(platform);
+        MainWindow form(platform);
         QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
         auto* window = form.windows().show<PairWindow>(QStringLiteral("Weight1"));
         QVERIFY(QTest::qWaitForWindowExposed(window));
         auto* var1 = window->findChild<QLineEdit*>(QStringLiteral("Var1"));
         auto* var2 = window->findChild<QLineEdit*>(QStringLiteral("Var2"));
+        auto* heading = window->findChild<QLabel*>(QStringLiteral("Label21")); // the marker
         QTest::keyClicks(var1, typed);
-        QTest::qWait(50); // the typing's own repaints
+        QVERIFY(drawnUpTo(heading)); // the typing's own repaints
 
         PaintCounter counter;
         var1->installEventFilter(&counter);
         var2->installEventFilter(&counter);
         // Apart, as from a keyboard: the window repaints between the press and the release.
         QTest::keyPress(var1, Qt::Key(key));
-        QTest::qWait(50);
+        QVERIFY(drawnUpTo(heading));
         QTest::keyRelease(var1, Qt::Key(key));
-        QTest::qWait(50);
+        QVERIFY(drawnUpTo(heading));
         QCOMPARE(counter.paints.value(var1), paints);
         QCOMPARE(counter.paints.value(var2), paints);
     }

@@ -1,8 +1,8 @@
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 
-#include "about/aboutapp.h"
-#include "about/formensurio.h"
-#include "notes/symbols.h"
+#include "about/aboutwindow.h"
+#include "about/feedbackwindow.h"
+#include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
 #include "ui/widgets.h"
@@ -30,13 +30,15 @@ struct RowNames {
     const char* icon;
 };
 
+// One category's frame on the main window. Its object names are the frames' own and do
+// not follow the categories' order: each row says which category it holds.
 struct CategoryFrame {
-    const char* name;
+    const char* frameName;
     int left, top;
-    const char* picture;
+    const char* picture; // object name of the category picture
     const char* pictureFile;
     int pictureLeft, pictureSize;
-    const char* heading;
+    const char* heading; // object name of the heading label
     const char* headingText;
     int headingLeft, headingTop;
     int iconLeft, labelLeft;
@@ -47,6 +49,7 @@ struct CategoryFrame {
 using P = PairId;
 // clang-format off
 const std::array<CategoryFrame, 5> categoryFrames{{
+    // Weight
     {"One", 180, 1200, "Image6", "weight.gif", 150, 600, "Label10", "Weight:", 840, 330, 840, 1140,
      {{{P::Weight1, "Label9", "Image9"},
        {P::Weight2, "Label8", "Image10"},
@@ -54,6 +57,7 @@ const std::array<CategoryFrame, 5> categoryFrames{{
        {P::Weight4, "Label11", "Image8"},
        {P::Weight5, "Label12", "Image7"}}},
      5},
+    // Area
     {"Three", 3795, 1200, "Image2", "area.gif", 180, 525, "Label21", "Area:", 810, 330, 810, 1110,
      {{{P::Area1, "Label22", "Image20"},
        {P::Area2, "Label23", "Image21"},
@@ -61,12 +65,14 @@ const std::array<CategoryFrame, 5> categoryFrames{{
        {P::Area4, "Label20", "Image19"},
        {P::Area5, "Label19", "Image18"}}},
      5},
+    // Temperature
     {"Zero", 7410, 1200, "Image24", "temperature.gif", 150, 600, "Label25", "Temperature:", 810,
      330, 840, 1140,
      {{{P::Temp1, "Label26", "Image25"},
        {P::Temp2, "Label27", "Image26"},
        {P::Temp3, "Label28", "Image27"}}},
      3},
+    // Length
     {"Two", 180, 3330, "Image17", "length.gif", 120, 660, "Label15", "Length:", 840, 360, 840, 1140,
      {{{P::Length1, "Label16", "Image14"},
        {P::Length2, "Label17", "Image15"},
@@ -74,6 +80,7 @@ const std::array<CategoryFrame, 5> categoryFrames{{
        {P::Length4, "Label14", "Image13"},
        {P::Length5, "Label13", "Image12"}}},
      5},
+    // Volume
     {"Frame1", 3795, 3330, "Image3", "volume.gif", 210, 720, "Label6", "Volume:", 810, 360, 810,
      1110,
      {{{P::Volume1, "Label5", "Image23"},
@@ -150,7 +157,7 @@ QAction* separator(QMenu* menu, const char* name)
 
 } // namespace
 
-MainForm::MainForm(Platform& platform) : context_{platform, this}
+MainWindow::MainWindow(Platform& platform) : context_{platform, this}
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Mensurio - Version 1.2"));
@@ -164,12 +171,12 @@ MainForm::MainForm(Platform& platform) : context_{platform, this}
 
     // Text1 lies hidden behind the Volume frame and holds the focus at start, so no
     // visible control shows a focus mark until the user presses Tab.
-    text1_ = new QLineEdit(client);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setReadOnly(true);
-    text1_->setGeometry(twipRect(4980, 3690, 1245, 525));
-    text1_->setAccessibleName(QStringLiteral("Mensurio"));
-    text1_->installEventFilter(new ShortcutPassThrough(text1_));
+    focusHolder_ = new QLineEdit(client);
+    focusHolder_->setObjectName(QStringLiteral("Text1"));
+    focusHolder_->setReadOnly(true);
+    focusHolder_->setGeometry(twipRect(4980, 3690, 1245, 525));
+    focusHolder_->setAccessibleName(QStringLiteral("Mensurio"));
+    focusHolder_->installEventFilter(new ShortcutPassThrough(focusHolder_));
 
     buildHeader(client);
     buildCategoryFrames(client);
@@ -181,12 +188,12 @@ MainForm::MainForm(Platform& platform) : context_{platform, this}
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(sizeHint());
     ui::centreOnFirstShow(this);
-    text1_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
+    focusHolder_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
 }
 
-MainForm::~MainForm() = default;
+MainWindow::~MainWindow() = default;
 
-void MainForm::buildHeader(QWidget* client)
+void MainWindow::buildHeader(QWidget* client)
 {
     QFrame* header =
         ui::frame(client, QStringLiteral("Frame"), twipRect(-450, -90, 11745, 1215), false);
@@ -210,24 +217,24 @@ void MainForm::buildHeader(QWidget* client)
     ui::ClickLabel* minimize =
         ui::pictureBox(header, QStringLiteral("Image31"), QStringLiteral("minimize.ico"),
                        twipRect(10665, 270, 240, 240), QStringLiteral("Minimize to taskbar"), true);
-    connect(minimize, &ui::ClickLabel::clicked, this, &MainForm::MinimizeApp);
+    connect(minimize, &ui::ClickLabel::clicked, this, &MainWindow::minimize);
     ui::ClickLabel* exit =
         ui::pictureBox(header, QStringLiteral("Image30"), QStringLiteral("exit.ico"),
                        twipRect(10980, 270, 240, 240), QStringLiteral("Exit Typelore"), true);
     // The exit picture asks nothing: it unloads the main window, which ends the program.
-    connect(exit, &ui::ClickLabel::clicked, this, &MainForm::close);
+    connect(exit, &ui::ClickLabel::clicked, this, &MainWindow::close);
     ui::ClickLabel* donate =
         ui::pictureBox(header, QStringLiteral("Image29"), QStringLiteral("donate_small.gif"),
                        twipRect(10380, 510, 900, 315), QStringLiteral("Donate with PayPal"), true);
     connect(donate, &ui::ClickLabel::clicked, this, [this] { launch::donate(context_); });
 }
 
-void MainForm::buildCategoryFrames(QWidget* client)
+void MainWindow::buildCategoryFrames(QWidget* client)
 {
     const QFont heading = ui::tahoma(14.25);
     const QFont regular = ui::tahoma(8.25);
     for (const CategoryFrame& category : categoryFrames) {
-        QFrame* box = ui::frame(client, QLatin1String(category.name),
+        QFrame* box = ui::frame(client, QLatin1String(category.frameName),
                                 twipRect(category.left, category.top, 3465, 2055), true);
         QLabel* headingLabel =
             ui::label(box, QLatin1String(category.heading), QLatin1String(category.headingText),
@@ -248,12 +255,12 @@ void MainForm::buildCategoryFrames(QWidget* client)
                 ui::linkLabel(box, QLatin1String(names.label), pair.titleText(), category.labelLeft,
                               top, regular, ui::linkColour());
             const QString window = pair.windowName();
-            connect(link, &ui::ClickLabel::clicked, this, [this, window] { ShowPair(window); });
+            connect(link, &ui::ClickLabel::clicked, this, [this, window] { showPair(window); });
         }
     }
 }
 
-void MainForm::buildCommandFrame(QWidget* client)
+void MainWindow::buildCommandFrame(QWidget* client)
 {
     QFrame* box =
         ui::frame(client, QStringLiteral("Frame2"), twipRect(7410, 3330, 3465, 2055), true);
@@ -265,18 +272,18 @@ void MainForm::buildCommandFrame(QWidget* client)
     QPushButton* command2 = button("Command2", QStringLiteral("Mensurio on the web"), 705);
     QPushButton* command3 = button("Command3", QStringLiteral("About Mensurio"), 1125);
     QPushButton* command4 = button("Command4", QStringLiteral("Close Mensurio"), 1530);
-    connect(command1, &QPushButton::clicked, this, &MainForm::MinimizeApp);
+    connect(command1, &QPushButton::clicked, this, &MainWindow::minimize);
     connect(command2, &QPushButton::clicked, this, [this] { launch::openWebPage(context_); });
-    connect(command3, &QPushButton::clicked, this, &MainForm::About_Click);
-    connect(command4, &QPushButton::clicked, this, &MainForm::CloseApp);
+    connect(command3, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(command4, &QPushButton::clicked, this, &MainWindow::confirmClose);
 
-    setTabOrder(text1_, command1);
+    setTabOrder(focusHolder_, command1);
     setTabOrder(command1, command2);
     setTabOrder(command2, command3);
     setTabOrder(command3, command4);
 }
 
-void MainForm::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
     auto item = [this](QMenu* menu, const char* name, const QString& caption,
@@ -291,10 +298,10 @@ void MainForm::buildMenus()
     QMenu* menu = bar->addMenu(QStringLiteral("&Menu"));
     menu->setObjectName(QStringLiteral("Menu"));
     item(menu, "Minimize", QStringLiteral("Minimize to Taskbar"),
-         QKeySequence(Qt::CTRL | Qt::Key_M), [this] { MinimizeApp(); });
+         QKeySequence(Qt::CTRL | Qt::Key_M), [this] { minimize(); });
     separator(menu, "Line");
     item(menu, "Quit", QStringLiteral("Close Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_E),
-         [this] { CloseApp(); });
+         [this] { confirmClose(); });
 
     QMenu* conversions = bar->addMenu(QStringLiteral("&Conversions Parts"));
     conversions->setObjectName(QStringLiteral("Conversions"));
@@ -308,7 +315,7 @@ void MainForm::buildMenus()
             const PairId pair = group.pairs[static_cast<std::size_t>(i)];
             const QString window = unitPair(pair).windowName();
             item(sub, group.items[static_cast<std::size_t>(i)], menuCaption(pair), QKeySequence(),
-                 [this, window] { ShowPair(window); });
+                 [this, window] { showPair(window); });
         }
         separator(sub, group.lastLine);
     }
@@ -316,7 +323,7 @@ void MainForm::buildMenus()
     QMenu* tools = bar->addMenu(QStringLiteral("&Support Center"));
     tools->setObjectName(QStringLiteral("Tools"));
     item(tools, "VIP", QStringLiteral("Important Symbols"), QKeySequence(Qt::Key_F1),
-         [this] { VIP_Click(); });
+         [this] { showSymbols(); });
     separator(tools, "Liner3");
     item(tools, "Calc", QStringLiteral("Run Windows® Calculator"), QKeySequence(Qt::Key_F2),
          [this] { launch::startCalculator(context_); });
@@ -329,41 +336,41 @@ void MainForm::buildMenus()
     item(about, "Download", QStringLiteral("Contact Tarnwick Software"),
          QKeySequence(Qt::CTRL | Qt::Key_T), [this] { launch::mailSupport(context_); });
     item(about, "LikeIt", QStringLiteral("I Like Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_I),
-         [this] { LikeIt_Click(); });
+         [this] { showFeedback(); });
     item(about, "OnTheWeb", QStringLiteral("Mensurio on the web"),
          QKeySequence(Qt::CTRL | Qt::Key_W), [this] { launch::openWebPage(context_); });
     separator(about, "Liner");
     item(about, "About", QStringLiteral("About Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_A),
-         [this] { About_Click(); });
+         [this] { showAbout(); });
 }
 
-void MainForm::registerWindows()
+void MainWindow::registerWindows()
 {
     for (const UnitPair& pair : catalogue()) {
         windows_.add(pair.windowName(), [this, &pair]() -> QWidget* {
             auto* window = new PairWindow(pair, context_);
-            window->Form_Load();
+            window->load();
             return window;
         });
     }
     windows_.add(QStringLiteral("Symbols"), [this]() -> QWidget* {
-        auto* window = new Symbols(context_);
-        window->Form_Load();
+        auto* window = new SymbolsWindow(context_);
+        window->load();
         return window;
     });
     windows_.add(QStringLiteral("AboutApp"), [this]() -> QWidget* {
-        auto* window = new AboutApp(context_);
-        window->Form_Load();
+        auto* window = new AboutWindow(context_);
+        window->load();
         return window;
     });
     windows_.add(QStringLiteral("ForMensurio"), [this]() -> QWidget* {
-        auto* window = new ForMensurio(context_);
-        window->Form_Load();
+        auto* window = new FeedbackWindow(context_);
+        window->load();
         return window;
     });
 }
 
-void MainForm::CloseApp()
+void MainWindow::confirmClose()
 {
     const MessageAnswer answer = context_.platform.messageBox(
         this, QStringLiteral("Are you sure you want to close Mensurio"), applicationTitle(),
@@ -372,32 +379,32 @@ void MainForm::CloseApp()
         close();
 }
 
-void MainForm::Form_Unload() { context_.platform.endProgram(); }
+void MainWindow::endProgram() { context_.platform.endProgram(); }
 
-void MainForm::MinimizeApp() { setWindowState(windowState() | Qt::WindowMinimized); }
+void MainWindow::minimize() { setWindowState(windowState() | Qt::WindowMinimized); }
 
-void MainForm::ShowPair(const QString& window) { windows_.show(window); }
+void MainWindow::showPair(const QString& window) { windows_.show(window); }
 
-void MainForm::VIP_Click() { windows_.show(QStringLiteral("Symbols")); }
+void MainWindow::showSymbols() { windows_.show(QStringLiteral("Symbols")); }
 
-void MainForm::About_Click()
+void MainWindow::showAbout()
 {
     setEnabled(false);
     windows_.show(QStringLiteral("AboutApp"));
 }
 
-void MainForm::LikeIt_Click()
+void MainWindow::showFeedback()
 {
     setEnabled(false);
     windows_.show(QStringLiteral("ForMensurio"));
 }
 
-void MainForm::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // However the main window is closed, the whole program ends; the close cannot be
     // refused.
     event->accept();
-    Form_Unload();
+    endProgram();
 }
 
 } // namespace mensurio

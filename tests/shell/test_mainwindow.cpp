@@ -1,7 +1,7 @@
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "platform/instancelock.h"
-#include "shell/mainform.h"
+#include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -22,15 +22,15 @@ using namespace mensurio;
 namespace {
 
 struct Harness {
-    Harness() : mainForm(std::make_unique<MainForm>(platform)) { mainForm->show(); }
+    Harness() : mainWindow(std::make_unique<MainWindow>(platform)) { mainWindow->show(); }
     ~Harness()
     {
-        // The registry owns the secondary windows; destroying the main form takes them along.
-        mainForm.reset();
+        // The registry owns the secondary windows; destroying the main window takes them along.
+        mainWindow.reset();
     }
     template <typename T> T* find(const QString& name) const
     {
-        T* child = mainForm->findChild<T*>(name);
+        T* child = mainWindow->findChild<T*>(name);
         if (!child)
             qWarning("no %s", qPrintable(name));
         return child;
@@ -42,7 +42,7 @@ struct Harness {
     }
 
     test::FakePlatform platform;
-    std::unique_ptr<MainForm> mainForm;
+    std::unique_ptr<MainWindow> mainWindow;
 };
 
 int visibleTopLevels()
@@ -55,15 +55,15 @@ int visibleTopLevels()
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { ui::initialise(); }
     void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void loadAnswersWhetherToRun_data();
-    void loadAnswersWhetherToRun();
+    void lockAnswersWhetherToRun_data();
+    void lockAnswersWhetherToRun();
     void closeAppAsks_data();
     void closeAppAsks();
     void endingWithoutQuestion_data();
@@ -79,14 +79,14 @@ private slots:
     void shortcutsPassThroughFocusedText1();
 };
 
-void TestMainForm::loadAnswersWhetherToRun_data()
+void TestMainWindow::lockAnswersWhetherToRun_data()
 {
     QTest::addColumn<bool>("anotherCopy");
     QTest::newRow("first copy runs") << false;
     QTest::newRow("second copy ends") << true;
 }
 
-void TestMainForm::loadAnswersWhetherToRun()
+void TestMainWindow::lockAnswersWhetherToRun()
 {
     QFETCH(bool, anotherCopy);
     // main() answers from the lock it takes in the user's runtime folder before the toolkit
@@ -102,12 +102,12 @@ void TestMainForm::loadAnswersWhetherToRun()
     qputenv("XDG_RUNTIME_DIR", savedRuntime);
     QCOMPARE(lock.state() == InstanceLock::State::HeldByAnotherCopy, anotherCopy);
     test::FakePlatform platform;
-    MainForm mainForm(platform);
+    MainWindow mainWindow(platform);
     // Silently: no message either way.
     QVERIFY(platform.messages.isEmpty());
 }
 
-void TestMainForm::closeAppAsks_data()
+void TestMainWindow::closeAppAsks_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("yes");
@@ -118,13 +118,13 @@ void TestMainForm::closeAppAsks_data()
     QTest::newRow("Command4, No") << "Command4" << false;
 }
 
-void TestMainForm::closeAppAsks()
+void TestMainWindow::closeAppAsks()
 {
     QFETCH(QString, command);
     QFETCH(bool, yes);
 
     Harness h;
-    auto* pair = h.mainForm->windows().show<PairWindow>(QStringLiteral("Length5"));
+    auto* pair = h.mainWindow->windows().show<PairWindow>(QStringLiteral("Length5"));
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("3"));
     h.platform.messageAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
 
@@ -142,13 +142,13 @@ void TestMainForm::closeAppAsks()
     QCOMPARE(h.platform.endRequests, yes ? 1 : 0);
     if (!yes) {
         // No leaves everything as it was, open pair windows and their values included.
-        QVERIFY(h.mainForm->isVisible());
+        QVERIFY(h.mainWindow->isVisible());
         QVERIFY(pair->isVisible());
         QCOMPARE(pair->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("7.62"));
     }
 }
 
-void TestMainForm::endingWithoutQuestion_data()
+void TestMainWindow::endingWithoutQuestion_data()
 {
     QTest::addColumn<QString>("road");
     QTest::addColumn<QString>("alsoShown");
@@ -163,25 +163,25 @@ void TestMainForm::endingWithoutQuestion_data()
                                                  << "LikeIt";
 }
 
-void TestMainForm::endingWithoutQuestion()
+void TestMainWindow::endingWithoutQuestion()
 {
     QFETCH(QString, road);
     QFETCH(QString, alsoShown);
     Harness h;
-    h.mainForm->windows().show(QStringLiteral("Weight1"));
+    h.mainWindow->windows().show(QStringLiteral("Weight1"));
     if (!alsoShown.isEmpty()) {
         h.action(alsoShown)->trigger();
-        QVERIFY(!h.mainForm->isEnabled());
+        QVERIFY(!h.mainWindow->isEnabled());
     }
     if (road == QLatin1String("frame"))
-        h.mainForm->close();
+        h.mainWindow->close();
     else
         h.click(road);
     QVERIFY(h.platform.messages.isEmpty());
     QCOMPARE(h.platform.endRequests, 1);
 }
 
-void TestMainForm::minimizeCommandsLeavePairWindows_data()
+void TestMainWindow::minimizeCommandsLeavePairWindows_data()
 {
     QTest::addColumn<QString>("command");
     QTest::newRow("menu Minimize") << "Minimize";
@@ -189,22 +189,22 @@ void TestMainForm::minimizeCommandsLeavePairWindows_data()
     QTest::newRow("picture Image31") << "Image31";
 }
 
-void TestMainForm::minimizeCommandsLeavePairWindows()
+void TestMainWindow::minimizeCommandsLeavePairWindows()
 {
     QFETCH(QString, command);
     Harness h;
-    QWidget* pair = h.mainForm->windows().show(QStringLiteral("Temp2"));
-    if (QAction* action = h.mainForm->findChild<QAction*>(command))
+    QWidget* pair = h.mainWindow->windows().show(QStringLiteral("Temp2"));
+    if (QAction* action = h.mainWindow->findChild<QAction*>(command))
         action->trigger();
     else
         h.click(command);
-    QVERIFY(h.mainForm->windowState() & Qt::WindowMinimized);
+    QVERIFY(h.mainWindow->windowState() & Qt::WindowMinimized);
     QVERIFY(pair->isVisible());
     QVERIFY(!(pair->windowState() & Qt::WindowMinimized));
     QCOMPARE(h.platform.endRequests, 0);
 }
 
-void TestMainForm::pairCommandsShowOneInstance_data()
+void TestMainWindow::pairCommandsShowOneInstance_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -224,7 +224,7 @@ void TestMainForm::pairCommandsShowOneInstance_data()
                                          << "Length3";
 }
 
-void TestMainForm::pairCommandsShowOneInstance()
+void TestMainWindow::pairCommandsShowOneInstance()
 {
     QFETCH(QString, first);
     QFETCH(QString, second);
@@ -232,12 +232,12 @@ void TestMainForm::pairCommandsShowOneInstance()
 
     Harness h;
     for (const QString& command : {first, second}) {
-        if (QAction* action = h.mainForm->findChild<QAction*>(command))
+        if (QAction* action = h.mainWindow->findChild<QAction*>(command))
             action->trigger();
         else
             h.click(command);
     }
-    QWidget* shown = h.mainForm->windows().existing(window);
+    QWidget* shown = h.mainWindow->windows().existing(window);
     QVERIFY(shown);
     QVERIFY(shown->isVisible());
     QCOMPARE(visibleTopLevels(), 2); // the main window and one pair window
@@ -247,34 +247,34 @@ void TestMainForm::pairCommandsShowOneInstance()
     QCOMPARE(pairWindows, 1);
 }
 
-void TestMainForm::hiddenPairWindowReturnsWithValues()
+void TestMainWindow::hiddenPairWindowReturnsWithValues()
 {
     Harness h;
     h.click(QStringLiteral("Label13")); // Inch <> Centimetre
-    auto* pair = qobject_cast<PairWindow*>(h.mainForm->windows().existing("Length5"));
+    auto* pair = qobject_cast<PairWindow*>(h.mainWindow->windows().existing("Length5"));
     QVERIFY(pair);
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("12"));
     QTest::mouseClick(pair->findChild<QWidget*>("Image1"), Qt::LeftButton);
     QVERIFY(!pair->isVisible());
     h.action(QStringLiteral("LenghtMenu5"))->trigger();
-    QCOMPARE(h.mainForm->windows().existing("Length5"), pair);
+    QCOMPARE(h.mainWindow->windows().existing("Length5"), pair);
     QVERIFY(pair->isVisible());
     QCOMPARE(pair->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
 }
 
-void TestMainForm::frameClosedPairWindowComesBackNew()
+void TestMainWindow::frameClosedPairWindowComesBackNew()
 {
     Harness h;
-    auto* pair = h.mainForm->windows().show<PairWindow>(QStringLiteral("Temp1"));
+    auto* pair = h.mainWindow->windows().show<PairWindow>(QStringLiteral("Temp1"));
     QTest::keyClick(pair->findChild<QWidget*>("Parts"), Qt::Key_Down);
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var2"), QStringLiteral("100"));
     QPointer<QWidget> old = pair;
     pair->close();
     QTRY_VERIFY(old.isNull());
-    QCOMPARE(h.mainForm->windows().existing("Temp1"), nullptr);
+    QCOMPARE(h.mainWindow->windows().existing("Temp1"), nullptr);
 
     h.click(QStringLiteral("Label26"));
-    auto* fresh = qobject_cast<PairWindow*>(h.mainForm->windows().existing("Temp1"));
+    auto* fresh = qobject_cast<PairWindow*>(h.mainWindow->windows().existing("Temp1"));
     QVERIFY(fresh);
     QVERIFY(fresh->findChild<QLineEdit*>("Var1")->text().isEmpty());
     QVERIFY(fresh->findChild<QLineEdit*>("Var2")->text().isEmpty());
@@ -282,11 +282,11 @@ void TestMainForm::frameClosedPairWindowComesBackNew()
     QCOMPARE(h.platform.endRequests, 0); // a pair window's close never ends the program
 }
 
-void TestMainForm::everyPairIsReachable()
+void TestMainWindow::everyPairIsReachable()
 {
     // Each catalogue row has a link label and a menu item that open its own window.
     Harness h;
-    const QList<ui::ClickLabel*> labels = h.mainForm->findChildren<ui::ClickLabel*>();
+    const QList<ui::ClickLabel*> labels = h.mainWindow->findChildren<ui::ClickLabel*>();
     QSet<QString> opened;
     for (ui::ClickLabel* label : labels) {
         if (!label->objectName().startsWith(QLatin1String("Label")))
@@ -306,7 +306,7 @@ void TestMainForm::everyPairIsReachable()
     QCOMPARE(opened.size(), 22);
 }
 
-void TestMainForm::shortcutsPassThroughFocusedText1_data()
+void TestMainWindow::shortcutsPassThroughFocusedText1_data()
 {
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("effect");
@@ -326,14 +326,14 @@ void TestMainForm::shortcutsPassThroughFocusedText1_data()
     QTest::newRow("Ctrl+I feedback") << QKeySequence("Ctrl+I") << "window ForMensurio";
 }
 
-void TestMainForm::shortcutsPassThroughFocusedText1()
+void TestMainWindow::shortcutsPassThroughFocusedText1()
 {
     QFETCH(QKeySequence, keys);
     QFETCH(QString, effect);
 
     Harness h;
-    QApplication::setActiveWindow(h.mainForm.get());
-    QVERIFY(QTest::qWaitForWindowActive(h.mainForm.get()));
+    QApplication::setActiveWindow(h.mainWindow.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.mainWindow.get()));
     auto* text1 = h.find<QLineEdit>(QStringLiteral("Text1"));
     QTRY_COMPARE(QApplication::focusWidget(), text1);
     QTest::keySequence(text1, keys);
@@ -348,13 +348,13 @@ void TestMainForm::shortcutsPassThroughFocusedText1()
         QVERIFY2(h.platform.messages.first().text.startsWith(detail),
                  qPrintable(h.platform.messages.first().text));
     } else if (kind == QLatin1String("minimized")) {
-        QVERIFY(h.mainForm->windowState() & Qt::WindowMinimized);
+        QVERIFY(h.mainWindow->windowState() & Qt::WindowMinimized);
     } else {
-        QWidget* window = h.mainForm->windows().existing(detail);
+        QWidget* window = h.mainWindow->windows().existing(detail);
         QVERIFY(window);
         QVERIFY(window->isVisible());
     }
 }
 
-QTEST_MAIN(TestMainForm)
-#include "test_mainform.moc"
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

@@ -1,4 +1,4 @@
-#include "about/aboutapp.h"
+#include "about/aboutwindow.h"
 
 #include "launch/launch.h"
 #include "ui/pictures.h"
@@ -19,7 +19,7 @@ constexpr int donateLeft = 5700;
 
 } // namespace
 
-AboutApp::AboutApp(Context& context) : context_(context)
+AboutWindow::AboutWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("AboutApp"));
     setWindowTitle(QStringLiteral("About Mensurio"));
@@ -30,7 +30,7 @@ AboutApp::AboutApp(Context& context) : context_(context)
     ui::keepInFrontOf(this, context.mainWindow);
 }
 
-void AboutApp::buildLayout()
+void AboutWindow::buildLayout()
 {
     const QFont regular = ui::tahoma(8.25);
     const QFont bold = ui::tahoma(8.25, true);
@@ -64,7 +64,7 @@ void AboutApp::buildLayout()
     ui::ClickLabel* donate = ui::pictureBox(
         this, QStringLiteral("Image2"), QStringLiteral("donate.gif"),
         twipRect(donateLeft, 480, 1815, 645), QStringLiteral("Donate with PayPal"), true);
-    connect(donate, &ui::ClickLabel::clicked, this, &AboutApp::Image2_Click);
+    connect(donate, &ui::ClickLabel::clicked, this, &AboutWindow::donate);
 
     ui::label(this, QStringLiteral("Label8"), QStringLiteral("Contact:"), 600, 1380, regular);
     QLabel* mailCaption =
@@ -73,7 +73,7 @@ void AboutApp::buildLayout()
                                          1170, 1620, bold, ui::linkColour());
     ui::indentPast(mail, mailCaption);
     mail->setToolTip(QStringLiteral("Contact Tarnwick Software"));
-    connect(mail, &ui::ClickLabel::clicked, this, &AboutApp::Label6_Click);
+    connect(mail, &ui::ClickLabel::clicked, this, &AboutWindow::mailSupport);
 
     QLabel* warning = ui::label(
         this, QStringLiteral("Label15"),
@@ -90,7 +90,7 @@ void AboutApp::buildLayout()
                           Sites::downloadSiteName(),
                       600, 2940, bold, ui::linkColour());
     vote->setToolTip(QStringLiteral("Vote for Mensurio at ") + Sites::downloadSiteName());
-    connect(vote, &ui::ClickLabel::clicked, this, &AboutApp::Label10_Click);
+    connect(vote, &ui::ClickLabel::clicked, this, &AboutWindow::vote);
 
     ui::label(this, QStringLiteral("Label12"), product, 600, 3300, regular);
     ui::label(this, QStringLiteral("Label5"), rights + QStringLiteral("\nAll rights reserved."),
@@ -103,18 +103,18 @@ void AboutApp::buildLayout()
         result->setFont(ui::tahoma(8.25));
         return result;
     };
-    back_ = button("MinimizeToTray2", QStringLiteral("Back To Main Window"),
-                   twipRect(6090, 300, 2025, 345));
+    backButton_ = button("MinimizeToTray2", QStringLiteral("Back To Main Window"),
+                         twipRect(6090, 300, 2025, 345));
     QPushButton* licence = button("Command1", QStringLiteral("Mensurio License Agreement"),
                                   twipRect(2430, 300, 3495, 345));
-    connect(back_, &QPushButton::clicked, this, &AboutApp::MinimizeToTray2_Click);
-    connect(licence, &QPushButton::clicked, this, &AboutApp::Command1_Click);
+    connect(backButton_, &QPushButton::clicked, this, &AboutWindow::backToMainWindow);
+    connect(licence, &QPushButton::clicked, this, &AboutWindow::openLicence);
     // The two buttons are the only controls that take the focus, the way back first.
-    setTabOrder(back_, licence);
-    back_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
+    setTabOrder(backButton_, licence);
+    backButton_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
 }
 
-void AboutApp::Form_Load()
+void AboutWindow::load()
 {
     userName_->setText(context_.platform.loginName().value_or(QString()));
     userName_->adjustSize();
@@ -126,29 +126,24 @@ void AboutApp::Form_Load()
     }
 }
 
-void AboutApp::MinimizeToTray2_Click()
+void AboutWindow::backToMainWindow()
 {
-    if (QWidget* mainWindow = context_.mainWindow) {
-        mainWindow->setEnabled(true);
-        mainWindow->raise();
-        mainWindow->activateWindow();
-    }
-    hide();
+    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::Disabled);
 }
 
-void AboutApp::Command1_Click() { launch::openLicence(context_); }
+void AboutWindow::openLicence() { launch::openLicence(context_); }
 
-void AboutApp::Image2_Click() { launch::donate(context_); }
+void AboutWindow::donate() { launch::donate(context_); }
 
-void AboutApp::Label10_Click() { launch::openWebPage(context_); }
+void AboutWindow::vote() { launch::openWebPage(context_); }
 
-void AboutApp::Label6_Click() { launch::mailSupport(context_); }
+void AboutWindow::mailSupport() { launch::mailSupport(context_); }
 
-void AboutApp::closeEvent(QCloseEvent* event)
+void AboutWindow::closeEvent(QCloseEvent* event)
 {
     // The frame's close box must not strand a disabled main window: it goes back the way
     // the button does, and the window stays loaded for its next showing.
-    MinimizeToTray2_Click();
+    backToMainWindow();
     event->ignore();
 }
 

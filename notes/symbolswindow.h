@@ -16,17 +16,18 @@ QByteArray toWindows1252(QStringView text);
 
 // Six characters that are awkward to type (superscripts, degree sign, fractions), shown
 // for copying and exported to a text file in the root folder. The main window's
-// registry creates it once and only hides it afterwards.
-class Symbols : public QWidget {
+// registry creates it once and only hides it afterwards. Object name "Symbols".
+class SymbolsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Symbols(Context& context);
+    explicit SymbolsWindow(Context& context);
 
     // Load handling: runs once, when the registry creates the window.
-    void Form_Load();
+    void load();
 
-    void Command1_Click(); // hide and hand the front back to the main window
-    void Command2_Click(); // export the symbols and open the file
+    // What the controls do; each names the object it answers.
+    void backToMainWindow(); // "Command1": hide and hand the front back to the main window
+    void exportSymbols();    // "Command2": export the symbols and open the file
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,7 +36,7 @@ private:
     void buildLayout();
 
     Context& context_;
-    QLineEdit* text2_ = nullptr;
+    QLineEdit* focusHolder_ = nullptr; // "Text2"
 };
 
 } // namespace mensurio

@@ -1,4 +1,4 @@
-#include "notes/symbols.h"
+#include "notes/symbolswindow.h"
 
 #include "platform/files.h"
 #include "launch/launch.h"
@@ -96,7 +96,7 @@ QByteArray toWindows1252(QStringView text)
     return bytes;
 }
 
-Symbols::Symbols(Context& context) : context_(context)
+SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("Symbols"));
     setWindowTitle(QStringLiteral("Important Symbols - Not For Mensurio"));
@@ -109,7 +109,7 @@ Symbols::Symbols(Context& context) : context_(context)
     buildLayout();
 }
 
-void Symbols::buildLayout()
+void SymbolsWindow::buildLayout()
 {
     auto* fullText = new QPlainTextEdit(this);
     fullText->setObjectName(QStringLiteral("FullText"));
@@ -122,27 +122,27 @@ void Symbols::buildLayout()
     // Text2 only holds the focus when the window opens, so that no visible control shows
     // a focus mark or takes a stray key. It lies under the opaque frame, out of sight,
     // and never covers the symbols.
-    text2_ = new QLineEdit(this);
-    text2_->setObjectName(QStringLiteral("Text2"));
-    text2_->setReadOnly(true);
-    text2_->setGeometry(twipRect(3390, 1020, 1245, 525));
-    text2_->setAccessibleName(windowTitle());
+    focusHolder_ = new QLineEdit(this);
+    focusHolder_->setObjectName(QStringLiteral("Text2"));
+    focusHolder_->setReadOnly(true);
+    focusHolder_->setGeometry(twipRect(3390, 1020, 1245, 525));
+    focusHolder_->setAccessibleName(windowTitle());
 
     QFrame* frame = ui::frame(this, QStringLiteral("Frame1"), twipRect(210, 180, 7485, 3435), true);
     frame->setBackgroundRole(QPalette::Button);
     frame->setAutoFillBackground(true);
     frame->setAccessibleName(QStringLiteral("Important symbols"));
-    text2_->stackUnder(frame);
+    focusHolder_->stackUnder(frame);
 
     auto button = [frame](const char* name, const QString& caption, int top) {
         return ui::pushButton(frame, QLatin1String(name), caption, twipRect(420, top, 6765, 345));
     };
-    QPushButton* command2 =
+    QPushButton* exportButton =
         button("Command2", QStringLiteral("Get these symbols on a TXT file"), 2430);
-    QPushButton* command1 =
+    QPushButton* closeButton =
         button("Command1", QStringLiteral("Click here to close this window"), 2880);
-    connect(command2, &QPushButton::clicked, this, &Symbols::Command2_Click);
-    connect(command1, &QPushButton::clicked, this, &Symbols::Command1_Click);
+    connect(exportButton, &QPushButton::clicked, this, &SymbolsWindow::exportSymbols);
+    connect(closeButton, &QPushButton::clicked, this, &SymbolsWindow::backToMainWindow);
 
     auto* symbolsText = new QPlainTextEdit(frame);
     symbolsText->setObjectName(QStringLiteral("SymbolsText"));
@@ -168,27 +168,23 @@ void Symbols::buildLayout()
     label1->setGeometry(twipRect(390, 1860, 6435, 435));
     label1->setAccessibleName(label1->text());
 
-    setTabOrder(text2_, symbolsText);
-    setTabOrder(symbolsText, command2);
-    setTabOrder(command2, command1);
+    setTabOrder(focusHolder_, symbolsText);
+    setTabOrder(symbolsText, exportButton);
+    setTabOrder(exportButton, closeButton);
 }
 
-void Symbols::Form_Load()
+void SymbolsWindow::load()
 {
     if (context_.mainWindow)
         setWindowIcon(context_.mainWindow->windowIcon());
 }
 
-void Symbols::Command1_Click()
+void SymbolsWindow::backToMainWindow()
 {
-    hide();
-    if (QWidget* mainWindow = context_.mainWindow) {
-        mainWindow->raise();
-        mainWindow->activateWindow();
-    }
+    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::LeftEnabled);
 }
 
-void Symbols::Command2_Click()
+void SymbolsWindow::exportSymbols()
 {
     const QString path =
         QDir(context_.platform.homeFolder()).filePath(QStringLiteral("Mensurio Symbols.txt"));
@@ -204,11 +200,11 @@ void Symbols::Command2_Click()
     launch::open(context_, path);
 }
 
-void Symbols::showEvent(QShowEvent* event)
+void SymbolsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Every opening starts on Text2, whichever control had the focus when it was hidden.
-    text2_->setFocus(Qt::OtherFocusReason);
+    focusHolder_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace mensurio

@@ -1,4 +1,4 @@
-#include "about/formensurio.h"
+#include "about/feedbackwindow.h"
 
 #include "launch/launch.h"
 #include "ui/pictures.h"
@@ -11,7 +11,7 @@ namespace mensurio {
 
 using ui::twipRect;
 
-ForMensurio::ForMensurio(Context& context) : context_(context)
+FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("ForMensurio"));
     setWindowTitle(QStringLiteral("I Like Mensurio"));
@@ -22,7 +22,7 @@ ForMensurio::ForMensurio(Context& context) : context_(context)
     ui::keepInFrontOf(this, context.mainWindow);
 }
 
-void ForMensurio::buildLayout()
+void FeedbackWindow::buildLayout()
 {
     const QFont regular = ui::tahoma(8.25);
     const QFont bold = ui::tahoma(8.25, true);
@@ -52,7 +52,7 @@ void ForMensurio::buildLayout()
     ui::ClickLabel* exit =
         ui::pictureBox(box, QStringLiteral("Image4"), QStringLiteral("exit.ico"),
                        twipRect(6630, 210, 240, 240), QStringLiteral("Exit Typelore"), true);
-    connect(exit, &ui::ClickLabel::clicked, this, &ForMensurio::Image4_Click);
+    connect(exit, &ui::ClickLabel::clicked, this, &FeedbackWindow::backToMainWindow);
 
     // Write to the maker.
     ui::pictureBox(box, QStringLiteral("Image29"), QStringLiteral("contact.ico"),
@@ -62,7 +62,7 @@ void ForMensurio::buildLayout()
          750, 690);
     ui::ClickLabel* support = link("Label6", Sites::supportAddress(), 870, 900,
                                    QStringLiteral("Contact Tarnwick Software"));
-    connect(support, &ui::ClickLabel::clicked, this, &ForMensurio::Label6_Click);
+    connect(support, &ui::ClickLabel::clicked, this, &FeedbackWindow::mailSupport);
     ui::line(box, QStringLiteral("Line1"), 270, 1260, 6630, 2, rule);
 
     // Tell a friend.
@@ -73,15 +73,15 @@ void ForMensurio::buildLayout()
          1440);
     ui::ClickLabel* friendLink = link("Label4", QStringLiteral("Tell-a-friend"), 870, 1650,
                                       QStringLiteral("Tell-a-friend about Mensurio"));
-    connect(friendLink, &ui::ClickLabel::clicked, this, &ForMensurio::Label4_Click);
+    connect(friendLink, &ui::ClickLabel::clicked, this, &FeedbackWindow::tellAFriend);
     // Never shown: it carries the friend's address from the input box to the mail launch,
     // and keeps it while the window is hidden.
-    mail_ = new QLineEdit(box);
-    mail_->setObjectName(QStringLiteral("Mail"));
-    mail_->setGeometry(twipRect(4320, 1650, 2085, 285));
-    mail_->setFocusPolicy(Qt::NoFocus);
-    mail_->setAccessibleName(QStringLiteral("Friend's mail address"));
-    mail_->hide();
+    friendAddress_ = new QLineEdit(box);
+    friendAddress_->setObjectName(QStringLiteral("Mail"));
+    friendAddress_->setGeometry(twipRect(4320, 1650, 2085, 285));
+    friendAddress_->setFocusPolicy(Qt::NoFocus);
+    friendAddress_->setAccessibleName(QStringLiteral("Friend's mail address"));
+    friendAddress_->hide();
     ui::line(box, QStringLiteral("Line2"), 270, 2040, 6630, 2, rule);
 
     // Vote at the download sites.
@@ -93,8 +93,8 @@ void ForMensurio::buildLayout()
     // the site's way to rate.
     const QString goTo = QStringLiteral("Goto ");
     auto site = [&](int top, const char* caption, const QString& name, const char* linkName,
-                    int linkLeft, const QString& host, void (ForMensurio::*open)(),
-                    const char* noteName, void (ForMensurio::*showNote)(), const char* hint,
+                    int linkLeft, const QString& host, void (FeedbackWindow::*open)(),
+                    const char* noteName, void (FeedbackWindow::*showSiteNote)(), const char* hint,
                     const QString& how) {
         QLabel* siteCaption = text(caption, goTo + name + u':', 900, top);
         ui::ClickLabel* siteLink = link(linkName, host, linkLeft, top, goTo + host);
@@ -104,81 +104,74 @@ void ForMensurio::buildLayout()
         ui::ClickLabel* note =
             ui::pictureBox(box, QLatin1String(noteName), QStringLiteral("note.ico"),
                            twipRect(900, top + 240, 210, 210), QStringLiteral("Note!"), true);
-        connect(note, &ui::ClickLabel::clicked, this, showNote);
+        connect(note, &ui::ClickLabel::clicked, this, showSiteNote);
         text(hint,
              QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" ") + how,
              1200, top + 240);
     };
     site(2640, "Label7", Sites::downloadSiteName(), "Label8", 1770, Sites::downloadSiteHost(),
-         &ForMensurio::Label8_Click, "Image1", &ForMensurio::Image1_Click, "Label9",
-         QStringLiteral("link."));
+         &FeedbackWindow::openDownloadSite, "Image1", &FeedbackWindow::showDownloadSiteNote,
+         "Label9", QStringLiteral("link."));
     site(3270, "Label11", Sites::secondSiteName(), "Label12", 2070, Sites::secondSiteHost(),
-         &ForMensurio::Label12_Click, "Image2", &ForMensurio::Image2_Click, "Label13",
+         &FeedbackWindow::openSecondSite, "Image2", &FeedbackWindow::showSecondSiteNote, "Label13",
          QStringLiteral("list."));
 }
 
 // Everything the window shows is fixed, and Mail starts empty: loading has nothing to do.
-void ForMensurio::Form_Load() {}
+void FeedbackWindow::load() {}
 
-void ForMensurio::Image4_Click()
+void FeedbackWindow::backToMainWindow()
 {
-    QWidget* mainWindow = context_.mainWindow;
-    if (mainWindow)
-        mainWindow->setEnabled(true);
-    hide();
-    if (mainWindow) {
-        mainWindow->raise();
-        mainWindow->activateWindow();
-    }
+    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::Disabled);
 }
 
-void ForMensurio::Label6_Click() { launch::mailSupport(context_); }
+void FeedbackWindow::mailSupport() { launch::mailSupport(context_); }
 
-void ForMensurio::Label4_Click()
+void FeedbackWindow::tellAFriend()
 {
     const QString answer = context_.platform.inputBox(
         this, QStringLiteral("Please insert your friend's full mail address:"),
         QStringLiteral("Tell-a-friend"), QString());
     // Cancel comes back empty and clears the last address too.
-    mail_->setText(answer);
+    friendAddress_->setText(answer);
     // Whatever was typed goes on as typed, blanks and all: the mail program is the judge.
     if (!answer.isEmpty())
-        launch::mailTo(context_, mail_->text());
+        launch::mailTo(context_, friendAddress_->text());
 }
 
-void ForMensurio::Label8_Click()
+void FeedbackWindow::openDownloadSite()
 {
     launch::open(context_, Sites::downloadSiteHome());
 }
 
-void ForMensurio::Label12_Click()
+void FeedbackWindow::openSecondSite()
 {
     launch::open(context_, Sites::secondSiteHome());
 }
 
-void ForMensurio::Image1_Click()
+void FeedbackWindow::showDownloadSiteNote()
 {
-    note(QStringLiteral("Free registration required to vote and add a review at ") +
-         Sites::downloadSiteHost());
+    showNote(QStringLiteral("Free registration required to vote and add a review at ") +
+             Sites::downloadSiteHost());
 }
 
-void ForMensurio::Image2_Click()
+void FeedbackWindow::showSecondSiteNote()
 {
-    note(QStringLiteral("Free registration required to add a review at ") +
-         Sites::secondSiteHost() + QStringLiteral(" (No registration required to vote)"));
+    showNote(QStringLiteral("Free registration required to add a review at ") +
+             Sites::secondSiteHost() + QStringLiteral(" (No registration required to vote)"));
 }
 
-void ForMensurio::note(const QString& text)
+void FeedbackWindow::showNote(const QString& text)
 {
     context_.platform.messageBox(this, text, applicationTitle(), MessageButtons::Ok,
                                  MessageIcon::Information);
 }
 
-void ForMensurio::closeEvent(QCloseEvent* event)
+void FeedbackWindow::closeEvent(QCloseEvent* event)
 {
     // The frame's close box must not strand a disabled main window: it leaves the way the
     // exit picture does, and the window stays loaded with its Mail text.
-    Image4_Click();
+    backToMainWindow();
     event->ignore();
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/context.h"
+
+#include <QWidget>
+
+class QLineEdit;
+
+namespace mensurio {
+
+// The "I like it" window: write to the maker, tell a friend, vote at two download sites.
+// While it is shown the main window is disabled; every way out of it hands control back.
+// Between showings it keeps only the friend's address in the hidden Mail box.
+// Object name "ForMensurio".
+class FeedbackWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FeedbackWindow(Context& context);
+
+    // Load handling: runs once, when the registry creates the window.
+    void load();
+
+    // What the controls do; each names the object it answers.
+    void backToMainWindow();     // "Image4", the exit picture
+    void mailSupport();          // "Label6"
+    void tellAFriend();          // "Label4"
+    void openDownloadSite();     // "Label8"
+    void openSecondSite();       // "Label12"
+    void showDownloadSiteNote(); // "Image1"
+    void showSecondSiteNote();   // "Image2"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void showNote(const QString& text);
+
+    Context& context_;
+    QLineEdit* friendAddress_ = nullptr; // "Mail"
+};
+
+} // namespace mensurio
