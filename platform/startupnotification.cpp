@@ -36,7 +36,8 @@ void endStartupNotification()
     MENSURIO_XCB(xcb_create_window);
     MENSURIO_XCB(xcb_send_event);
     MENSURIO_XCB(xcb_destroy_window);
-    MENSURIO_XCB(xcb_flush);
+    MENSURIO_XCB(xcb_get_input_focus);
+    MENSURIO_XCB(xcb_get_input_focus_reply);
 #undef MENSURIO_XCB
     if (!found)
         return;
@@ -89,9 +90,9 @@ void endStartupNotification()
                            reinterpret_cast<const char*>(&event));
         }
         xcb_destroy_window(connection, sender);
-        // No round trip to wait for: the server handles what reached it before the connection
-        // closed, and on a busy machine each round trip waits for the server's turn.
-        xcb_flush(connection);
+        // A round trip before leaving: a server that sees the connection close before it has
+        // read the requests drops them unread, which a busy machine makes likely.
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     xcb_disconnect(connection);
 }
