@@ -85,6 +85,7 @@ private slots:
 
 private:
     void startWindowManager();
+    void showUnderWindowManager(const QString& keys, QString& mainWindow, QString& window);
     // A copy with the session's environment, changed by `changes` (an empty value unsets).
     QProcess* startCopy(const QStringList& arguments = {},
                         const QHash<QString, QString>& changes = {},
@@ -644,17 +645,10 @@ void TestEndToEnd::ownedWindowStaysAboveDisabledMainWindow()
 {
     QFETCH(QString, keys);
     // A real window manager, which raises a window that is clicked, disabled or not.
-    startWindowManager();
+    QString mainWindow, owned;
+    showUnderWindowManager(keys, mainWindow, owned);
     if (QTest::currentTestFailed())
         return;
-
-    QProcess* copy = startCopy();
-    QVERIFY(copy);
-    const QString mainWindow = waitForMainWindow(copy);
-    QVERIFY(!mainWindow.isEmpty());
-    QVERIFY(pressKeys(mainWindow, keys));
-    const QString owned = waitForNewWindow(copy, {mainWindow});
-    QVERIFY2(!owned.isEmpty(), "no window mapped");
     QCOMPARE(windowIds(owned, QStringLiteral("WM_TRANSIENT_FOR")),
              QList<qulonglong>{mainWindow.toULongLong()});
 
@@ -691,6 +685,25 @@ void TestEndToEnd::startWindowManager()
         !windowIds(QString(), QStringLiteral("_NET_SUPPORTING_WM_CHECK")).isEmpty(), 10000);
 }
 
+// Starts a copy under the window manager and shows the window that `keys` open (none: the
+// main window itself); the main window's id in `mainWindow`, the shown one's in `window`.
+void TestEndToEnd::showUnderWindowManager(const QString& keys, QString& mainWindow,
+                                          QString& window)
+{
+    startWindowManager();
+    if (QTest::currentTestFailed())
+        return;
+    QProcess* copy = startCopy();
+    QVERIFY(copy);
+    mainWindow = window = waitForMainWindow(copy);
+    QVERIFY(!mainWindow.isEmpty());
+    if (keys.isEmpty())
+        return;
+    QVERIFY(pressKeys(mainWindow, keys));
+    window = waitForNewWindow(copy, {mainWindow});
+    QVERIFY2(!window.isEmpty(), "no window mapped");
+}
+
 void TestEndToEnd::framedWindowIsCentred_data()
 {
     QTest::addColumn<QString>("keys"); // that show the window; none: the main window
@@ -703,18 +716,10 @@ void TestEndToEnd::framedWindowIsCentred_data()
 void TestEndToEnd::framedWindowIsCentred()
 {
     QFETCH(QString, keys);
-    startWindowManager();
+    QString mainWindow, window;
+    showUnderWindowManager(keys, mainWindow, window);
     if (QTest::currentTestFailed())
         return;
-    QProcess* copy = startCopy();
-    QVERIFY(copy);
-    QString window = waitForMainWindow(copy);
-    QVERIFY(!window.isEmpty());
-    if (!keys.isEmpty()) {
-        QVERIFY(pressKeys(window, keys));
-        window = waitForNewWindow(copy, {window});
-        QVERIFY2(!window.isEmpty(), "no window mapped");
-    }
     // Left, right, top, bottom; set once the manager has framed the window.
     QList<int> extents;
     const auto readExtents = [&] {

@@ -109,6 +109,24 @@ bool XClient::sendDeleteWindow(unsigned long window)
     return sent != 0 && lastErrorCode == 0;
 }
 
+bool XClient::waitForEvent(int timeoutMs, const std::function<bool(const void*)>& wanted)
+{
+    Display* display = asDisplay(display_);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (XPending(display) == 0) {
+            QThread::msleep(10);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        watch(&event);
+        if (wanted(&event))
+            return true;
+    }
+    return false;
+}
+
 bool XClient::windowManagerRoundTrip(int timeoutMs)
 {
     Display* display = asDisplay(display_);
@@ -124,19 +142,11 @@ bool XClient::windowManagerRoundTrip(int timeoutMs)
     XSendEvent(display, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
     XFlush(display);
 
-    bool answered = false;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!answered && !deadline.hasExpired()) {
-        if (XPending(display) == 0) {
-            QThread::msleep(10);
-            continue;
-        }
-        XEvent event;
-        XNextEvent(display, &event);
-        watch(&event);
-        answered = event.type == PropertyNotify && event.xproperty.window == asker &&
-                   event.xproperty.atom == extents;
-    }
+    const bool answered = waitForEvent(timeoutMs, [&](const void* received) {
+        const auto* event = static_cast<const XEvent*>(received);
+        return event->type == PropertyNotify && event->xproperty.window == asker &&
+               event->xproperty.atom == extents;
+    });
     XDestroyWindow(display, asker);
     XFlush(display);
     return answered;
@@ -151,22 +161,17 @@ std::optional<QString> XClient::primarySelection(int timeoutMs)
     XConvertSelection(display, XA_PRIMARY, utf8, target, requestor, CurrentTime);
     XFlush(display);
 
+    XEvent answer{};
+    const bool answered = waitForEvent(timeoutMs, [&](const void* received) {
+        const auto* event = static_cast<const XEvent*>(received);
+        if (event->type != SelectionNotify || event->xselection.requestor != requestor)
+            return false;
+        answer = *event;
+        return true;
+    });
     std::optional<QString> text;
-    bool answered = false;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!answered && !deadline.hasExpired()) {
-        if (XPending(display) == 0) {
-            QThread::msleep(10);
-            continue;
-        }
-        XEvent event;
-        XNextEvent(display, &event);
-        watch(&event);
-        if (event.type != SelectionNotify || event.xselection.requestor != requestor)
-            continue;
-        answered = true;
-        if (event.xselection.property == None)
-            break; // no owner, or the owner cannot give text
+    // No property: no owner, or the owner cannot give text.
+    if (answered && answer.xselection.property != None) {
         Atom type = None;
         int format = 0;
         unsigned long count = 0;

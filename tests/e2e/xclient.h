@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace e2e {
@@ -51,6 +52,9 @@ private:
     QStringList startupMessages_;
     // Counts or collects one event of the watch.
     void watch(const void* event);
+    // Takes the server's events, each through the watch, until `wanted` accepts one (an
+    // XEvent) or timeoutMs pass.
+    bool waitForEvent(int timeoutMs, const std::function<bool(const void*)>& wanted);
 };
 
 } // namespace e2e
