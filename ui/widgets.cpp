@@ -301,10 +301,13 @@ const QCursor& linkCursor()
 QIcon applicationIcon()
 {
     // One icon for every window, built once and shared: the 256-colour 16 px picture for
-    // title bars, and the desktop theme's larger sizes for task switchers and docks.
+    // title bars, and the desktop theme's larger sizes for task switchers, up to 64 px.
+    // Qt hands every size to the window manager with each window; 128 and 256 px would be
+    // nine tenths of that data, and desktops that show an icon so large take it from the
+    // installed hicolor theme, found through the desktop file.
     static const QIcon icon = [] {
         QIcon sizes = bakedIcon(u"app.ico");
-        for (int size : {24, 32, 48, 64, 128, 256})
+        for (int size : {24, 32, 48, 64})
             for (const QImage& image : bakedImages(QStringLiteral("app%1.png").arg(size)))
                 sizes.addPixmap(QPixmap::fromImage(image));
         return sizes;
