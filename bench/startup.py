@@ -78,23 +78,32 @@ class Screen:
                 return stamp, event.window
         sys.exit("no window was mapped")
 
-    def frame_end(self, after):
-        """The arrival of the last drawing before the screen falls quiet."""
+    def frame_end(self, after, quiet=None):
+        """The arrival of the last drawing before the screen falls quiet for quiet seconds
+        (QUIET unless given)."""
         last = after
-        for stamp, event in self.events(QUIET):
+        for stamp, event in self.events(QUIET if quiet is None else quiet):
             if event.type == self.damage_event:
                 last = stamp
         return last
 
-    def drain(self):
-        for _ in self.events(QUIET):
+    def drawing_end(self, quiet, timeout=60):
+        """The arrival of the last drawing of the next burst: waits for its first drawing,
+        then until the screen has been quiet for quiet seconds."""
+        for stamp, event in self.events(timeout):
+            if event.type == self.damage_event:
+                return self.frame_end(stamp, quiet)
+        sys.exit("nothing was drawn")
+
+    def drain(self, quiet=None):
+        for _ in self.events(QUIET if quiet is None else quiet):
             pass
 
-    def click(self, x, y):
+    def click(self, x, y, quiet=None):
         xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
         self.display.sync()
         time.sleep(0.05)
-        self.drain()
+        self.drain(quiet)
         xtest.fake_input(self.display, X.ButtonPress, 1)
         stamp = time.monotonic()
         xtest.fake_input(self.display, X.ButtonRelease, 1)
@@ -220,12 +229,16 @@ def all_pair_windows(screen, program, scratch):
     with Run(screen, program, scratch) as run:
         alone = run.measure()
         x, y = screen.origin(run.window)
+        shown = set()
         for entry_x, entry_y in PAIR_ENTRIES:
             screen.click(x + entry_x, y + entry_y)
             _, window = screen.wait_map(5)
+            shown.add(window.id)
             window.configure(x=1230, y=0)
             screen.display.sync()
             screen.drain()
+        if len(shown) != len(PAIR_ENTRIES):
+            sys.exit(f"{len(shown)} pair windows shown, not {len(PAIR_ENTRIES)}")
         time.sleep(0.5)
         rss, anon = memory_kb(run.process.pid)
         return {"main window alone": (alone["rss"], alone["anon"]),

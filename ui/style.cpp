@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QFrame>
 #include <QPainter>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWidget>
 
@@ -81,6 +83,40 @@ QIcon Style::standardIcon(StandardPixmap icon, const QStyleOption* option,
         return extension;
     }
     return QProxyStyle::standardIcon(icon, option, widget);
+}
+
+void Style::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                        const QWidget* widget) const
+{
+    // A box's shaded outline one pixel wide, as Qt draws it, but in eight solid fills: Qt
+    // strokes its rectangle and four lines as paths, which costs far more for the same
+    // pixels. Only where a pixel of the widget is a pixel of the device and nothing is
+    // smoothed: on a high-DPI screen Qt's own drawing scales the outline.
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    const QRect r = frame ? frame->rect : QRect();
+    const bool shaded = frame && (frame->state & (State_Sunken | State_Raised));
+    if (element != CE_ShapedFrame || !shaded || frame->frameShape != QFrame::Box ||
+        frame->lineWidth != 1 || frame->midLineWidth != 0 || r.width() < 5 || r.height() < 5 ||
+        painter->device()->devicePixelRatio() != 1.0 ||
+        painter->deviceTransform().type() > QTransform::TxTranslate ||
+        painter->testRenderHint(QPainter::Antialiasing))
+        return QProxyStyle::drawControl(element, option, painter, widget);
+
+    const bool sunken = frame->state & State_Sunken;
+    const QColor outer = sunken ? frame->palette.dark().color() : frame->palette.light().color();
+    const QColor inner = sunken ? frame->palette.light().color() : frame->palette.dark().color();
+    const int x1 = r.left(), y1 = r.top(), x2 = r.right(), y2 = r.bottom();
+    const int w = r.width(), h = r.height();
+    // The rectangle one pixel short of the right and bottom edges...
+    painter->fillRect(x1, y1, w - 1, 1, outer);
+    painter->fillRect(x1, y2 - 1, w - 1, 1, outer);
+    painter->fillRect(x1, y1 + 1, 1, h - 3, outer);
+    painter->fillRect(x2 - 1, y1 + 1, 1, h - 3, outer);
+    // ...and the other shade inside its top left corner and along the right and bottom.
+    painter->fillRect(x1 + 1, y1 + 1, w - 3, 1, inner);
+    painter->fillRect(x1 + 1, y1 + 2, 1, h - 4, inner);
+    painter->fillRect(x1, y2, w, 1, inner);
+    painter->fillRect(x2, y1, 1, h - 1, inner);
 }
 
 void Style::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,

@@ -23,6 +23,10 @@ public:
                       bool enabled, const QString& text,
                       QPalette::ColorRole textRole = QPalette::NoRole) const override;
 
+    // The framed boxes' single shaded outline in solid fills; see style.cpp.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };

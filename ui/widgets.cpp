@@ -301,10 +301,13 @@ const QCursor& linkCursor()
 QIcon applicationIcon()
 {
     // One icon for every window, built once and shared: the 256-colour 16 px picture for
-    // title bars, and the desktop theme's larger sizes for task switchers and docks.
+    // title bars, and the desktop theme's larger sizes for task switchers, up to 64 px.
+    // Qt hands every size to the window manager with each window; 128 and 256 px would be
+    // nine tenths of that data, and desktops that show an icon so large take it from the
+    // installed hicolor theme, found through the desktop file.
     static const QIcon icon = [] {
         QIcon sizes = bakedIcon(u"app.ico");
-        for (int size : {24, 32, 48, 64, 128, 256})
+        for (int size : {24, 32, 48, 64})
             for (const QImage& image : bakedImages(QStringLiteral("app%1.png").arg(size)))
                 sizes.addPixmap(QPixmap::fromImage(image));
         return sizes;
@@ -356,9 +359,21 @@ namespace {
 // One line of text, as wide as the text and a line of the font high, the text at its top.
 void fitToText(QLabel* label)
 {
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const QSize hint = label->sizeHint();
-    label->resize(hint.width(), qMax(hint.height(), lineHeight(label->font())));
+    const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
+    label->setAlignment(topLeft);
+    QSize size;
+    if (label->textFormat() == Qt::PlainText && !label->wordWrap() && label->margin() == 0 &&
+        label->indent() < 0 && label->frameWidth() == 0 && label->minimumSize().isNull()) {
+        // What sizeHint() answers for such a label, from one layout of the text instead of
+        // its three: the text laid out in a box 2000 pixels wide less the margins.
+        const QMargins margins = label->contentsMargins();
+        const QRect box(0, 0, 2000 - margins.left() - margins.right(), 2000);
+        size = label->fontMetrics().boundingRect(box, topLeft, label->text()).size();
+        size = size.grownBy(margins);
+    } else {
+        size = label->sizeHint();
+    }
+    label->resize(size.width(), qMax(size.height(), lineHeight(label->font())));
 }
 
 QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font)

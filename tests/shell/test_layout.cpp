@@ -87,6 +87,8 @@ private slots:
     void geometry();
     void autoSizedLabels_data();
     void autoSizedLabels();
+    void labelsAsLargeAsTheirSizeHint_data();
+    void labelsAsLargeAsTheirSizeHint();
     void clientAreas_data();
     void clientAreas();
     void pairWindowTexts_data();
@@ -287,6 +289,38 @@ void TestLayout::autoSizedLabels()
     QCOMPARE(widget->height(), tw(points == 8.25 ? 195 : 345));
     QVERIFY(widget->height() >= metrics.height());
     QVERIFY(!widget->wordWrap());
+}
+
+void TestLayout::labelsAsLargeAsTheirSizeHint_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char* window : {"MainForm", "AboutApp", "ForMensurio"})
+        QTest::newRow(window) << window;
+    for (const PairRow& pair : pairRows)
+        QTest::newRow(pair.window) << pair.window;
+}
+
+void TestLayout::labelsAsLargeAsTheirSizeHint()
+{
+    QFETCH(QString, window);
+
+    // Every one-line text label is as wide as Qt's size hint, and as high, or a line of
+    // its font if that is higher: the labels measure their text themselves.
+    Fixture f;
+    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
+                                                        : f.mainWindow->windows().instance(window);
+    int checked = 0;
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+        // The user's name is fitted to the name as it is loaded.
+        if (label->text().isEmpty() || label->wordWrap() || label->objectName() == "UserName")
+            continue;
+        const QSize hint = label->sizeHint();
+        const int line = tw(label->font().pointSizeF() > 10 ? 345 : 195);
+        QVERIFY2(label->size() == QSize(hint.width(), qMax(hint.height(), line)),
+                 qPrintable(label->objectName()));
+        ++checked;
+    }
+    QVERIFY(checked >= 4);
 }
 
 void TestLayout::clientAreas_data()

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 
 using namespace mensurio;
@@ -189,6 +191,45 @@ private slots:
         QVERIFY2(qAbs(right - left + 1 - strikeWidth * ratio) <= widthSlack,
                  qPrintable(QString::number(right - left + 1)));
         QVERIFY(right < image.width() - 1); // nothing cut off at the label's edge
+    }
+
+    void boxOutlineAsQtDrawsIt_data()
+    {
+        QTest::addColumn<int>("shadow");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QSize>("size");
+
+        QTest::newRow("sunken") << int(QFrame::Sunken) << true << QSize(231, 137);
+        QTest::newRow("sunken, disabled") << int(QFrame::Sunken) << false << QSize(231, 137);
+        QTest::newRow("raised") << int(QFrame::Raised) << true << QSize(40, 9);
+        QTest::newRow("smallest") << int(QFrame::Sunken) << true << QSize(5, 5);
+    }
+
+    void boxOutlineAsQtDrawsIt()
+    {
+        QFETCH(int, shadow);
+        QFETCH(bool, enabled);
+        QFETCH(QSize, size);
+
+        struct Box : QFrame {
+            using QFrame::initStyleOption;
+        } box;
+        box.setFrameStyle(QFrame::Box | shadow);
+        box.resize(size);
+        box.setEnabled(enabled);
+        QStyleOptionFrame option;
+        box.initStyleOption(&option);
+        auto drawn = [&](const QStyle* style) {
+            QImage image(size + QSize(4, 4), QImage::Format_RGB32);
+            image.fill(Qt::magenta); // neither shade of the outline
+            QPainter painter(&image);
+            painter.translate(2, 2); // as the window's painter is moved to the box
+            style->drawControl(QStyle::CE_ShapedFrame, &option, &painter, &box);
+            return image;
+        };
+        const auto* style = qobject_cast<QProxyStyle*>(QApplication::style());
+        QVERIFY(style);
+        QCOMPARE(drawn(style), drawn(style->baseStyle()));
     }
 
     void keystrokeRepaintsEachChangedFieldOnce_data()
