@@ -498,10 +498,9 @@ void indentPast(QLabel* label, const QWidget* neighbour)
 namespace {
 // Centres its window when it is shown for the first time, then goes away. Under a window
 // manager the frame is not known at that moment: the window is mapped, the manager frames
-// it, places it and tells its extents. The window is centred again at the events after that
-// until its frame sits in the middle; a manager that keeps placing it elsewhere wins after a
-// few tries. Without a window manager no frame ever comes, and the first centring is the
-// only one.
+// it and tells its extents. The window is centred again at the first event after that, so
+// the frame and not the client area sits in the middle. Without a window manager no frame
+// ever comes, and the first centring is the only one.
 class FirstShowCentring : public QObject {
 public:
     using QObject::QObject;
@@ -515,30 +514,21 @@ protected:
         const bool framed = window->frameGeometry() != window->geometry();
         if (event->type() == QEvent::Show && !shown_) {
             shown_ = true;
-            centreOnScreen(window);
+            if (!framed) {
+                centreOnScreen(window);
+                return false;
+            }
+        } else if (!shown_ || !framed) {
             return false;
         }
-        if (!shown_ || !framed)
-            return false;
-        if (isCentred(window) || ++tries_ > 3) {
-            watched->removeEventFilter(this);
-            deleteLater();
-        } else {
-            centreOnScreen(window);
-        }
+        watched->removeEventFilter(this);
+        deleteLater();
+        centreOnScreen(window);
         return false;
     }
 
 private:
-    static bool isCentred(const QWidget* window)
-    {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        return !screen || (window->frameGeometry().center() -
-                           screen->availableGeometry().center()).manhattanLength() <= 2;
-    }
-
     bool shown_ = false;
-    int tries_ = 0;
 };
 } // namespace
 
