@@ -12,10 +12,8 @@
 #include <QStandardPaths>
 
 #include <climits>
-#include <pwd.h>
 #include <unistd.h>
 
-#include <vector>
 
 namespace mensurio {
 
@@ -51,11 +49,11 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString
 }
 
 // Tells the user that a launch could not be carried out and why; without this the command
-// would simply do nothing.
-void cannotOpen(Platform& platform, QWidget* owner, const QString& what, const QString& why)
+// would simply do nothing. Also told after the platform object that started it is gone.
+void cannotOpen(QWidget* owner, const QString& what, const QString& why)
 {
-    platform.messageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
-                        MessageButtons::Ok, MessageIcon::Exclamation);
+    showMessageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
+                   MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
 // Starts xdg-open and tells the user when it later fails, as it does when the desktop has no
@@ -81,11 +79,10 @@ void openWatched(QWidget* owner, const QString& what, const QString& opener, con
             process->deleteLater();
             if (how == QProcess::NormalExit && status == 0)
                 return;
-            showMessageBox(
-                owner, what + QStringLiteral(":\nThe desktop could not open it (xdg-open ended with ") +
+            cannotOpen(owner, what,
+                       QStringLiteral("The desktop could not open it (xdg-open ended with ") +
                            (how == QProcess::NormalExit ? QStringLiteral("status %1).").arg(status)
-                                                        : QStringLiteral("a crash).")),
-                applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+                                                        : QStringLiteral("a crash).")));
         });
     process->start();
     if (process->waitForStarted()) {
@@ -93,8 +90,7 @@ void openWatched(QWidget* owner, const QString& what, const QString& opener, con
         return;
     }
     delete process;
-    showMessageBox(owner, what + QStringLiteral(":\n") + opener + QStringLiteral(" failed to start."),
-                   applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+    cannotOpen(owner, what, opener + QStringLiteral(" failed to start."));
 }
 } // namespace
 
@@ -117,12 +113,12 @@ void DesktopPlatform::startCalculator(QWidget* owner)
         const QString path = QStandardPaths::findExecutable(candidate);
         if (!path.isEmpty()) {
             if (!QProcess::startDetached(path, {}))
-                cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+                cannotOpen(owner, QStringLiteral("The calculator could not be started"),
                            path + QStringLiteral(" failed to start."));
             return;
         }
     }
-    cannotOpen(*this, owner, QStringLiteral("The calculator could not be started"),
+    cannotOpen(owner, QStringLiteral("The calculator could not be started"),
                QStringLiteral("None of these calculators is installed: ") +
                    candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
 }
@@ -132,7 +128,7 @@ void DesktopPlatform::open(QWidget* owner, const QString& target, const QString&
     const QString what = QStringLiteral("Could not open \"%1\"").arg(target);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
-        cannotOpen(*this, owner, what,
+        cannotOpen(owner, what,
                    QStringLiteral("xdg-open, which opens files and addresses with the desktop's "
                                   "programs, is not installed (package xdg-utils)."));
         return;
@@ -151,16 +147,8 @@ std::optional<QString> DesktopPlatform::fittingLoginName(const QByteArray& name)
 
 std::optional<QString> DesktopPlatform::loginName()
 {
-    QByteArray name;
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> scratch(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found)
-        name = found->pw_name;
-    else
-        name = qgetenv("USER");
-    return fittingLoginName(name);
+    const QByteArray name = userfolders::login().name;
+    return fittingLoginName(name.isEmpty() ? qgetenv("USER") : name);
 }
 
 QString DesktopPlatform::programFolder()

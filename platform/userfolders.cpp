@@ -7,19 +7,24 @@
 
 namespace mensurio::userfolders {
 
+Login login()
+{
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> scratch(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, scratch.data(), scratch.size(), &found) != 0 || !found)
+        return {};
+    return {found->pw_name, found->pw_dir};
+}
+
 QByteArray home()
 {
     const QByteArray fromEnvironment = qgetenv("HOME");
     if (fromEnvironment.startsWith('/'))
         return fromEnvironment;
-    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> scratch(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found &&
-        found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
+    const QByteArray fromDatabase = login().home;
+    return fromDatabase.startsWith('/') ? fromDatabase : QByteArray();
 }
 
 QByteArray xdg(const char* variable, const char* underHome)

@@ -7,6 +7,14 @@
 // HOME or XDG_* value as it stands, which would put files at "/" or in the working folder.
 namespace mensurio::userfolders {
 
+// The effective user's entry in the user database: login name and home folder; empty fields
+// when there is no entry.
+struct Login {
+    QByteArray name;
+    QByteArray home;
+};
+Login login();
+
 // $HOME when it is an absolute path, else the login's home from the user database; empty
 // when neither names one.
 QByteArray home();
