@@ -59,9 +59,10 @@ std::optional<PairId> pairByWindow(const QString& window);
 // The word a category is known by in captions and file names ("Temperature", ...).
 QString categoryWord(Category category);
 
-// Value text: the text of a value field, read and written with the given locale. Text the
-// locale cannot read is read as C ("." decimal point, no grouping), so "0.", the "00"
-// rule's text, and a fraction typed with "." read in every locale.
+// Value text: the text of a value field, read and written with the given locale. No
+// grouping is read, as none is written; "." is a decimal point in every locale, and ","
+// in every locale whose group separator it is not, so "0.", the "00" rule's text, and a
+// fraction typed with "." read the same everywhere.
 std::optional<double> readValue(const QString& text, const QLocale& locale = QLocale());
 // At most 15 significant digits, no grouping, exponent form "1E+15" / "1E-05".
 // Not-finite values have no text: the caller writes nothing for them.

@@ -2,23 +2,38 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace mensurio {
 
 std::optional<double> readValue(const QString& text, const QLocale& locale)
 {
-    // The locale's own reading first. Where it fails, the C reading: the "00" rule writes
-    // "0." and a Latin keyboard types "." in every locale, and where "." is no decimal
-    // sign (or is the group separator) the locale refuses those texts. The C reading
-    // takes no group separators, so "1,5" never becomes 15 there.
+    // The program writes no grouping, so it reads none: a group separator never makes a
+    // text a number ("1.000" is never a thousand, nor "1,5" fifteen). "." is a decimal
+    // point in every locale, since the "00" rule writes "0." and a Latin keyboard types
+    // it, and so is "," wherever it is not the group separator. Both stand for the
+    // locale's own sign in the locale's reading (which also takes its digits), and for "."
+    // in the C reading (which takes the "E" of the exponent form the program writes).
+    const QString point = locale.decimalPoint();
+    const bool commaIsPoint = locale.groupSeparator() != QLatin1String(",");
+    QString local = text;
+    QString plain = text;
+    local.replace(QLatin1Char('.'), point);
+    if (commaIsPoint) {
+        local.replace(QLatin1Char(','), point);
+        plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    }
+    plain.replace(point, QLatin1String("."));
+    QLocale byLocale = locale;
+    byLocale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     static const QLocale c = [] {
         QLocale locale = QLocale::c();
         locale.setNumberOptions(QLocale::RejectGroupSeparator);
         return locale;
     }();
-    for (const QLocale& reading : {locale, c}) {
+    for (const auto& [reading, candidate] : {std::pair(byLocale, local), std::pair(c, plain)}) {
         bool ok = false;
-        const double value = reading.toDouble(text, &ok);
+        const double value = reading.toDouble(candidate, &ok);
         // Qt reports an overflow either as a failure or as an infinity depending on the
         // version; both mean the text names no double.
         if (ok)
