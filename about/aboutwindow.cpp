@@ -117,7 +117,7 @@ void AboutWindow::buildLayout()
 void AboutWindow::load()
 {
     userName_->setText(context_.platform.loginName().value_or(QString()));
-    userName_->adjustSize();
+    ui::fitToText(userName_);
     const int room = px(donateLeft) - userName_->x() - px(120);
     if (userName_->width() > room) {
         // A name too long for the line keeps its text; the tool tip shows all of it.

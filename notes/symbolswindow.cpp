@@ -160,12 +160,9 @@ void SymbolsWindow::buildLayout()
     symbolsText->setGeometry(twipRect(360, 300, 6585, 1350));
     symbolsText->setAccessibleName(QStringLiteral("Symbols to copy"));
 
-    auto* label1 = new QLabel(noteStart + noteEnd, frame);
-    label1->setObjectName(QStringLiteral("Label1"));
-    label1->setTextFormat(Qt::PlainText);
-    label1->setWordWrap(true);
+    QLabel* label1 = ui::wrappedLabel(frame, QStringLiteral("Label1"), noteStart + noteEnd,
+                                      twipRect(390, 1860, 6435, 435), frame->font());
     label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label1->setGeometry(twipRect(390, 1860, 6435, 435));
     label1->setAccessibleName(label1->text());
 
     setTabOrder(focusHolder_, symbolsText);

@@ -123,11 +123,8 @@ void Style::drawItemText(QPainter* painter, const QRect& rect, int flags, const 
                          bool enabled, const QString& text, QPalette::ColorRole textRole) const
 {
     const QFont font = painter->font();
-    // The device transform holds the screen's ratio, also where a widget is drawn into an
-    // image of another ratio.
-    const qreal pixels = painter->fontInfo().pixelSize() * painter->deviceTransform().m11();
     bool embolden = false;
-    const QFont drawn = drawnFont(font, pixels, &embolden);
+    const QFont drawn = drawnFont(*painter, &embolden);
     if (drawn == font && !embolden)
         return QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
     painter->setFont(drawn);

@@ -13,7 +13,9 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QPainter>
 #include <QScreen>
+#include <QTextLayout>
 #include <QWindow>
 
 namespace mensurio::ui {
@@ -273,6 +275,14 @@ QFont drawnFont(const QFont& font, qreal screenPixels, bool* embolden)
     return outline;
 }
 
+QFont drawnFont(const QPainter& painter, bool* embolden)
+{
+    // The device transform holds the screen's ratio, also where a widget is drawn into an
+    // image of another ratio.
+    return drawnFont(painter.font(),
+                     painter.fontInfo().pixelSize() * painter.deviceTransform().m11(), embolden);
+}
+
 void loadFonts()
 {
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
@@ -356,7 +366,67 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 
 namespace {
 
-// One line of text, as wide as the text and a line of the font high, the text at its top.
+// The lines the text breaks into in the font: at its line breaks, and where a width is
+// given, at the last word that fits.
+QStringList textLines(const QString& text, const QFont& font, int width, QPaintDevice* device)
+{
+    QString laidOut = text;
+    laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laidOut, font, device);
+    QTextOption option;
+    option.setWrapMode(width < 0 ? QTextOption::ManualWrap : QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width < 0 ? qreal(QWIDGETSIZE_MAX) : width);
+        QString shown = text.mid(line.textStart(), line.textLength());
+        if (shown.endsWith(QLatin1Char('\n')))
+            shown.chop(1);
+        lines.append(shown);
+    }
+    layout.endLayout();
+    return lines;
+}
+
+bool breaksLines(const QLabel* label)
+{
+    return label->wordWrap() || label->text().contains(QLatin1Char('\n'));
+}
+
+} // namespace
+
+int TextLabel::heightForWidth(int width) const
+{
+    if (!breaksLines(this))
+        return QLabel::heightForWidth(width);
+    bool embolden = false;
+    const QFont font =
+        drawnFont(this->font(), QFontInfo(this->font()).pixelSize() * devicePixelRatioF(), &embolden);
+    const QMargins margins = contentsMargins();
+    const int lines = int(textLines(text(), font, width - margins.left() - margins.right(),
+                                    const_cast<TextLabel*>(this))
+                              .size());
+    return lines * lineHeight(this->font()) + margins.top() + margins.bottom();
+}
+
+void TextLabel::paintEvent(QPaintEvent* event)
+{
+    if (!breaksLines(this))
+        return QLabel::paintEvent(event);
+    QPainter painter(this);
+    bool embolden = false;
+    const QFont font = drawnFont(painter, &embolden);
+    const QRect box = contentsRect();
+    // Each line drawn on its own, so the style draws it as it draws a one-line label.
+    QRect line(box.topLeft(), QSize(box.width(), lineHeight(this->font())));
+    for (const QString& shown : textLines(text(), font, wordWrap() ? box.width() : -1, this)) {
+        style()->drawItemText(&painter, line, int(alignment()), palette(), isEnabled(), shown,
+                              foregroundRole());
+        line.translate(0, line.height());
+    }
+}
+
 void fitToText(QLabel* label)
 {
     const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
@@ -373,12 +443,15 @@ void fitToText(QLabel* label)
     } else {
         size = label->sizeHint();
     }
-    label->resize(size.width(), qMax(size.height(), lineHeight(label->font())));
+    const int lines = int(label->text().count(QLatin1Char('\n'))) + 1;
+    label->resize(size.width(), qMax(size.height(), lines * lineHeight(label->font())));
 }
+
+namespace {
 
 QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font)
 {
-    auto* result = new QLabel(text, parent);
+    auto* result = new TextLabel(text, parent);
     result->setObjectName(name);
     result->setFont(font);
     result->setTextFormat(Qt::PlainText);

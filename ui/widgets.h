@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QRect>
 
+class QPainter;
 class QPushButton;
 
 namespace mensurio::ui {
@@ -31,6 +32,8 @@ QFont tahoma(double pointSize, bool bold = false);
 // the text needs emboldening: the bold outlines of Debian's Tahoma are as thin as the
 // regular face's, and a font made for a strike draws the outline on another screen.
 QFont drawnFont(const QFont& font, qreal screenPixels, bool* embolden);
+// The same for the painter's font on the painter's device.
+QFont drawnFont(const QPainter& painter, bool* embolden);
 // Registers Debian's metric-compatible Tahoma where fontconfig knows none.
 void loadFonts();
 // The height of one line of text in the font, as a label of it is high.
@@ -41,6 +44,19 @@ const QCursor& linkCursor();
 QIcon applicationIcon();
 // A picture from the resources for a screen of the given device pixel ratio.
 QPixmap picture(const QString& name, qreal ratio = 1.0);
+
+// A label whose lines, wrapped or broken, lie one line of its face apart, as one-line
+// labels are high: Qt lays out Tahoma's small strikes 10 px apart, and the descenders of
+// one line then run into the next.
+class TextLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // A label or picture that reports a left click released over it. One that acts on the
 // click offers the act to assistive technology as "Press", and never takes the focus.
@@ -63,6 +79,8 @@ private:
     bool pressed_ = false;
 };
 
+// Sizes a label to its text: as wide as its longest line, its lines a line of the font high.
+void fitToText(QLabel* label);
 // A label that sizes itself to its text on one line, placed at a twips position.
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
               const QFont& font);

@@ -82,6 +82,7 @@ void TestAbout::userNameIsReadOnce()
     QWidget* about = h.open(QStringLiteral("AboutApp"));
     auto* userName = about->findChild<QLabel*>("UserName");
     QCOMPARE(userName->text(), shown);
+    QCOMPARE(userName->height(), 13); // a line of the 8.25 pt face, as every one-line label
 
     // A later showing shows the name read at the first one.
     Harness::click(about, QStringLiteral("MinimizeToTray2"));

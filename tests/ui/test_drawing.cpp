@@ -193,6 +193,58 @@ private slots:
         QVERIFY(right < image.width() - 1); // nothing cut off at the label's edge
     }
 
+    void wrappedLinesLieALineApart_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<qreal>("ratio");
+
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            for (auto [window, label] : {std::pair("MainForm", "Label2"), {"AboutApp", "Label15"},
+                                         {"AboutApp", "Label5"}, {"Symbols", "Label1"}})
+                QTest::addRow("%s %s %d %%", window, label, int(ratio * 100))
+                    << window << label << ratio;
+        }
+    }
+
+    void wrappedLinesLieALineApart()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, label);
+        QFETCH(qreal, ratio);
+
+        test::FakePlatform platform;
+        MainWindow form(platform);
+        QWidget* root = window == "MainForm" ? &form : form.windows().instance(window);
+        auto* text = root->findChild<QLabel*>(label);
+        QVERIFY(text);
+        QImage image(text->size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        text->render(&image);
+
+        // The runs of rows with ink: one per line, line k's within the k-th band one line
+        // of the 8.25 pt face (13 px) high, so no line's ink touches the next.
+        QList<std::pair<int, int>> runs;
+        for (int y = 0; y < image.height(); ++y) {
+            bool ink = false;
+            for (int x = 0; x < image.width() && !ink; ++x)
+                ink = qGray(image.pixel(x, y)) < 200;
+            if (ink && (runs.isEmpty() || runs.last().second != y - 1))
+                runs.append({y, y});
+            else if (ink)
+                runs.last().second = y;
+        }
+        QVERIFY2(runs.size() >= 2, qPrintable(QString::number(runs.size())));
+        const qreal pitch = 13 * ratio;
+        for (int k = 0; k < runs.size(); ++k) {
+            QVERIFY2(runs[k].first >= qFloor(k * pitch) && runs[k].second < qCeil((k + 1) * pitch),
+                     qPrintable(QStringLiteral("line %1: rows %2-%3")
+                                    .arg(k)
+                                    .arg(runs[k].first)
+                                    .arg(runs[k].second)));
+        }
+    }
+
     void boxOutlineAsQtDrawsIt_data()
     {
         QTest::addColumn<int>("shadow");
