@@ -5,6 +5,7 @@
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QPushButton>
 
 namespace mensurio {
@@ -26,6 +27,7 @@ AboutWindow::AboutWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220);
     buildLayout();
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &AboutWindow::backToMainWindow);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }

@@ -5,6 +5,7 @@
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QLineEdit>
 
 namespace mensurio {
@@ -18,6 +19,7 @@ FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335);
     buildLayout();
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FeedbackWindow::backToMainWindow);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }

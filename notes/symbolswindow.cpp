@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <array>
 
@@ -107,6 +108,7 @@ SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
     // No WA_DeleteOnClose: the title bar's close only hides the window, which keeps the
     // registry's one instance alive until the program ends.
     buildLayout();
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SymbolsWindow::backToMainWindow);
 }
 
 void SymbolsWindow::buildLayout()

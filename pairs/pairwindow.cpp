@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QShortcut>
 
 namespace mensurio {
 
@@ -37,6 +38,8 @@ PairWindow::PairWindow(const UnitPair& pair, Context& context) : pair_(pair), co
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     buildLayout();
+    // Escape leaves the window as its close picture does, keeping texts and direction.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &PairWindow::hideWindow);
 }
 
 void PairWindow::buildLayout()

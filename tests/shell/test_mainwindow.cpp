@@ -77,6 +77,8 @@ private slots:
     void everyPairIsReachable();
     void shortcutsPassThroughFocusedText1_data();
     void shortcutsPassThroughFocusedText1();
+    void escapeLeavesSecondaryWindows_data();
+    void escapeLeavesSecondaryWindows();
 };
 
 void TestMainWindow::lockAnswersWhetherToRun_data()
@@ -358,3 +360,42 @@ void TestMainWindow::shortcutsPassThroughFocusedText1()
 
 QTEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"
+
+void TestMainWindow::escapeLeavesSecondaryWindows_data()
+{
+    QTest::addColumn<QString>("command"); // the main window's action that shows the window
+    QTest::addColumn<QString>("window");
+
+    QTest::newRow("pair window") << "LenghtMenu5" << "Length5";
+    QTest::newRow("Symbols") << "VIP" << "Symbols";
+    QTest::newRow("About") << "About" << "AboutApp";
+    QTest::newRow("feedback") << "LikeIt" << "ForMensurio";
+    QTest::newRow("main window ignores it") << "" << "MainForm";
+}
+
+void TestMainWindow::escapeLeavesSecondaryWindows()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, window);
+    Harness h;
+    if (!command.isEmpty())
+        h.action(command)->trigger();
+    QWidget* shown = command.isEmpty() ? h.mainWindow.get() : h.mainWindow->windows().existing(window);
+    QVERIFY(shown && shown->isVisible());
+    auto* var1 = shown->findChild<QLineEdit*>("Var1");
+    if (var1) // a pair window keeps its texts
+        QTest::keyClicks(var1, QStringLiteral("12"));
+    shown->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), shown);
+
+    QTest::keyClick(shown, Qt::Key_Escape);
+    QCOMPARE(shown->isVisible(), command.isEmpty());
+    QVERIFY(h.mainWindow->isVisible());
+    QVERIFY(h.mainWindow->isEnabled());
+    QCOMPARE(h.mainWindow->windows().existing(window), command.isEmpty() ? nullptr : shown);
+    if (var1) // hidden as by its close picture, which leaves the activation to the desktop
+        QCOMPARE(shown->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
+    else
+        QTRY_COMPARE(QApplication::activeWindow(), h.mainWindow.get());
+    QCOMPARE(h.platform.endRequests, 0);
+}
