@@ -25,7 +25,7 @@ AboutWindow::AboutWindow(Context& context) : context_(context)
     setObjectName(QStringLiteral("AboutApp"));
     setWindowTitle(QStringLiteral("About Mensurio"));
     setWindowIcon(ui::bakedIcon(u"about.ico"));
-    ui::makeFixedWindow(this, 7995, 5220);
+    ui::makeFixedWindow(this, 7995, 5220, context.mainWindow);
     buildLayout();
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &AboutWindow::backToMainWindow);
     // The main window is disabled behind it: a click there must not bury this window.

@@ -17,7 +17,7 @@ FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
     setObjectName(QStringLiteral("ForMensurio"));
     setWindowTitle(QStringLiteral("I Like Mensurio"));
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
-    ui::makeFixedWindow(this, 7560, 4335);
+    ui::makeFixedWindow(this, 7560, 4335, context.mainWindow);
     buildLayout();
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FeedbackWindow::backToMainWindow);
     // The main window is disabled behind it: a click there must not bury this window.

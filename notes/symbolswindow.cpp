@@ -101,7 +101,7 @@ SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("Symbols"));
     setWindowTitle(QStringLiteral("Important Symbols - Not For Mensurio"));
-    ui::makeFixedWindow(this, 7995, 3840);
+    ui::makeFixedWindow(this, 7995, 3840, context.mainWindow);
     setFont(ui::tahoma(8.25));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);

@@ -34,7 +34,7 @@ PairWindow::PairWindow(const UnitPair& pair, Context& context) : pair_(pair), co
     setAttribute(Qt::WA_DeleteOnClose); // a window closed by its frame is discarded
     setWindowTitle(QStringLiteral("Conversion part of ") + categoryWord(pair.category));
     setWindowIcon(ui::applicationIcon());
-    ui::makeFixedWindow(this, 5190, 2580);
+    ui::makeFixedWindow(this, 5190, 2580, context.mainWindow);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     buildLayout();

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <climits>
@@ -18,12 +19,34 @@
 namespace mensurio {
 
 namespace {
+// A dialog centred on the screen of the window it belongs to, which opened on the screen that
+// holds the main window; Qt would centre it over that window instead. Centred once its size
+// is known, before it is mapped.
+template <class Dialog> class CentredDialog : public Dialog {
+public:
+    using Dialog::Dialog;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        Dialog::showEvent(event);
+        const QWidget* owner = this->parentWidget() ? this->parentWidget()->window() : nullptr;
+        const QScreen* screen =
+            owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            return;
+        QRect frame = this->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        this->move(frame.topLeft());
+    }
+};
+
 // The desktop's message box; a function of its own, as an opener's failure is told after the
 // platform object that started it may be gone.
 MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon)
 {
-    QMessageBox box(parent);
+    CentredDialog<QMessageBox> box(parent);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
@@ -206,10 +229,12 @@ MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,
 QString DesktopPlatform::inputBox(QWidget* parent, const QString& prompt, const QString& title,
                                   const QString& defaultText)
 {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    CentredDialog<QInputDialog> dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 void DesktopPlatform::endProgram()

@@ -3,6 +3,7 @@
 #include "ui/pictures.h"
 #include "ui/style.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QAccessibleWidget>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -14,9 +15,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTextLayout>
 #include <QWindow>
+
+#include <xcb/xcb.h>
 
 namespace mensurio::ui {
 
@@ -569,14 +573,51 @@ void indentPast(QLabel* label, const QWidget* neighbour)
 }
 
 namespace {
-// Centres its window when it is shown for the first time, then goes away. Under a window
-// manager the frame is not known at that moment: the window is mapped, the manager frames
-// it and tells its extents. The window is centred again at the first event after that, so
-// the frame and not the client area sits in the middle. Without a window manager no frame
-// ever comes, and the first centring is the only one.
-class FirstShowCentring : public QObject {
+
+// The frame as the window system tells it now; QWidget's own copy is brought up to date
+// only when the window moves, and a window manager that frames a shown window need not move
+// it.
+QRect frameRect(const QWidget* window)
+{
+    const QWindow* handle = window->windowHandle();
+    return window->geometry().marginsAdded(handle ? handle->frameMargins() : QMargins());
+}
+
+// Centres its window on its screen when it is first shown, and again whenever a window
+// manager frames it anew: the frame is not known when the window is mapped, and a manager
+// that is still starting (a login's autostart on a busy machine) takes the window over
+// after it was shown, without moving it. A manager may also place the window itself once it
+// has framed it, so until the window is seen where it was put, a move elsewhere is put
+// right; after that a move elsewhere is the user's, and the window stays where it is taken.
+class Centring : public QObject, public QAbstractNativeEventFilter {
 public:
-    using QObject::QObject;
+    Centring(QWidget* window, const QWidget* anchor) : QObject(window), anchor_(anchor) {}
+
+    // A manager frames a window by taking it into its frame and telling the frame's extents
+    // in a property; on X11 neither need reach the window as an event of Qt's.
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        xcb_window_t target = XCB_NONE;
+        switch (event->response_type & 0x7f) {
+        case XCB_REPARENT_NOTIFY:
+            target = reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->window;
+            break;
+        case XCB_PROPERTY_NOTIFY:
+            target = reinterpret_cast<const xcb_property_notify_event_t*>(event)->window;
+            break;
+        default:
+            return false;
+        }
+        auto* window = static_cast<QWidget*>(parent());
+        if (window->windowHandle() && target == window->windowHandle()->winId())
+            // Once Qt has taken the event in and knows the frame is to be read anew.
+            QMetaObject::invokeMethod(this, [this, window] { follow(window, QEvent::None); },
+                                      Qt::QueuedConnection);
+        return false;
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -584,48 +625,75 @@ protected:
         if (watched != parent())
             return false;
         auto* window = static_cast<QWidget*>(watched);
-        const bool framed = window->frameGeometry() != window->geometry();
-        if (event->type() == QEvent::Show && !shown_) {
-            shown_ = true;
-            if (!framed) {
-                centreOnScreen(window);
-                return false;
-            }
-        } else if (!shown_ || !framed) {
+        if (event->type() == QEvent::Show && !screen_) {
+            screen_ = openingScreen(anchor_);
+            centre(window);
+            QCoreApplication::instance()->installNativeEventFilter(this);
             return false;
         }
-        watched->removeEventFilter(this);
-        deleteLater();
-        centreOnScreen(window);
+        follow(window, event->type());
         return false;
     }
 
 private:
-    bool shown_ = false;
+    void follow(QWidget* window, QEvent::Type type)
+    {
+        if (!screen_ || !window->isVisible())
+            return;
+        const QRect frame = frameRect(window);
+        const bool framed = frame.size() != window->size();
+        if (frame.size() != placedFrame_.size()) { // framed anew
+            unconfirmed_ = framed;
+            centre(window);
+        } else if (type != QEvent::Move || !framed) {
+            return;
+        } else if (frame.topLeft() == placedFrame_.topLeft()) {
+            unconfirmed_ = false;
+        } else if (unconfirmed_) { // placed by the manager
+            unconfirmed_ = false;
+            centre(window);
+        } else { // moved by the user: it stays where it is taken
+            window->removeEventFilter(this);
+            deleteLater();
+        }
+    }
+
+    void centre(QWidget* window)
+    {
+        placedFrame_ = frameRect(window);
+        placedFrame_.moveCenter(screen_->availableGeometry().center());
+        // QWidget::move() places the frame by the frame it knows, which may be stale: the
+        // window is placed by its client area, inside the frame as it is now.
+        const QPoint client = placedFrame_.topLeft() + window->geometry().topLeft() -
+                              frameRect(window).topLeft();
+        window->move(client - window->geometry().topLeft() + window->pos());
+    }
+
+    QPointer<const QWidget> anchor_;
+    QPointer<QScreen> screen_;
+    QRect placedFrame_;
+    bool unconfirmed_ = false;
 };
+
 } // namespace
 
-void centreOnFirstShow(QWidget* window)
+QScreen* openingScreen(const QWidget* mainWindow)
 {
-    window->installEventFilter(new FirstShowCentring(window));
+    QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips)
+void centreOnFirstShow(QWidget* window, const QWidget* mainWindow)
 {
-    centreOnFirstShow(window);
+    window->installEventFilter(new Centring(window, mainWindow));
+}
+
+void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, const QWidget* mainWindow)
+{
+    centreOnFirstShow(window, mainWindow);
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window->setFixedSize(px(widthTwips), px(heightTwips));
-}
-
-void centreOnScreen(QWidget* window)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frameRect = window->frameGeometry();
-    frameRect.moveCenter(screen->availableGeometry().center());
-    window->move(frameRect.topLeft());
 }
 
 void keepInFrontOf(QWidget* window, QWidget* owner)

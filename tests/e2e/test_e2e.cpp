@@ -711,8 +711,11 @@ void TestEndToEnd::showUnderWindowManager(const QString& keys, QString& mainWind
 void TestEndToEnd::framedWindowIsCentred_data()
 {
     QTest::addColumn<QString>("keys"); // that show the window; none: the main window
-    QTest::newRow("main window") << QString();
-    QTest::newRow("About") << QStringLiteral("ctrl+a");
+    QTest::addColumn<bool>("lateManager"); // started once the window is mapped
+    // First: the window manager stays for the rest of the run once started.
+    QTest::newRow("main window, manager starting late") << QString() << true;
+    QTest::newRow("main window") << QString() << false;
+    QTest::newRow("About") << QStringLiteral("ctrl+a") << false;
 }
 
 // Under a window manager the frame, title bar and borders included, sits in the middle of
@@ -720,8 +723,19 @@ void TestEndToEnd::framedWindowIsCentred_data()
 void TestEndToEnd::framedWindowIsCentred()
 {
     QFETCH(QString, keys);
+    QFETCH(bool, lateManager);
     QString mainWindow, window;
-    showUnderWindowManager(keys, mainWindow, window);
+    if (lateManager) {
+        if (windowManager_ && windowManager_->state() != QProcess::NotRunning)
+            QSKIP("a window manager is running already");
+        QProcess* copy = startCopy();
+        QVERIFY(copy);
+        mainWindow = window = waitForMainWindow(copy);
+        QVERIFY(!window.isEmpty());
+        startWindowManager();
+    } else {
+        showUnderWindowManager(keys, mainWindow, window);
+    }
     if (QTest::currentTestFailed())
         return;
     // Left, right, top, bottom; set once the manager has framed the window.

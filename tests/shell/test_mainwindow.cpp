@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
+#include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"
@@ -11,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +82,8 @@ private slots:
     void shortcutsPassThroughFocusedText1();
     void escapeLeavesSecondaryWindows_data();
     void escapeLeavesSecondaryWindows();
+    void windowsOpenOnTheMainWindowsScreen_data();
+    void windowsOpenOnTheMainWindowsScreen();
 };
 
 void TestMainWindow::lockAnswersWhetherToRun_data()
@@ -398,4 +403,58 @@ void TestMainWindow::escapeLeavesSecondaryWindows()
     else
         QTRY_COMPARE(QApplication::activeWindow(), h.mainWindow.get());
     QCOMPARE(h.platform.endRequests, 0);
+}
+
+void TestMainWindow::windowsOpenOnTheMainWindowsScreen_data()
+{
+    QTest::addColumn<QString>("command"); // the action that shows the window; none: the main
+                                          // window, "box": a message box over it
+
+    QTest::newRow("main window, on the pointer's screen") << "";
+    QTest::newRow("pair window") << "WeightMenu1";
+    QTest::newRow("Symbols") << "VIP";
+    QTest::newRow("About") << "About";
+    QTest::newRow("feedback") << "LikeIt";
+    QTest::newRow("message box") << "box";
+}
+
+// Run with two screens side by side (see CMakeLists.txt): the main window opens where the
+// pointer is, on the second screen; the pointer then goes back to the first, and every other
+// window still opens on the main window's screen, centred on it.
+void TestMainWindow::windowsOpenOnTheMainWindowsScreen()
+{
+    QFETCH(QString, command);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        QSKIP("needs two screens");
+    QScreen* second = screens.at(1);
+    QCursor::setPos(second->geometry().center());
+    Harness h;
+    QVERIFY(QTest::qWaitForWindowExposed(h.mainWindow.get()));
+    QCursor::setPos(screens.at(0)->geometry().center());
+
+    QRect shown;
+    if (command.isEmpty()) {
+        shown = h.mainWindow->frameGeometry();
+    } else if (command == QLatin1String("box")) {
+        DesktopPlatform desktop;
+        QTimer::singleShot(0, h.mainWindow.get(), [&shown] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            shown = box->frameGeometry();
+            box->close();
+        });
+        desktop.messageBox(h.mainWindow.get(), QStringLiteral("Text"), QString(),
+                           MessageButtons::Ok, MessageIcon::Information);
+    } else {
+        h.action(command)->trigger();
+        QWidget* window = QApplication::activeModalWidget();
+        for (QWidget* top : QApplication::topLevelWidgets())
+            window = top != h.mainWindow.get() && top->isVisible() ? top : window;
+        QVERIFY(window);
+        shown = window->frameGeometry();
+    }
+    const QPoint offset = shown.center() - second->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("centre off by %1,%2").arg(offset.x()).arg(offset.y())));
 }
