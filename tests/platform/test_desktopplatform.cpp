@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,8 +28,8 @@ private slots:
     void oneCopyAtATime();
     void lockLeftByDeadCopyIsTakenOver();
     void unusableRuntimeFolderStillStarts();
-    void notepadFolderFollowsWritability_data();
-    void notepadFolderFollowsWritability();
+    void programFolders_data();
+    void programFolders();
     void loginNameFitsTheBuffer_data();
     void loginNameFitsTheBuffer();
     void foldersOfTheDesktop_data();
@@ -92,34 +93,91 @@ void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
     QCOMPARE(none.state(), InstanceLock::State::Unavailable);
 }
 
-void TestDesktopPlatform::notepadFolderFollowsWritability_data()
+void TestDesktopPlatform::programFolders_data()
 {
-    QTest::addColumn<QString>("programFolder");
-    QTest::addColumn<bool>("inProgramFolder");
+    // A prefix with bin/ (the executable's folder) and share/mensurio/: the licence files it
+    // holds, the modes of the two folders, which of them another user (65534) owns; then
+    // the folders the program takes its files from, relative to the prefix ("-": none), and
+    // whether the notepads go beside the program (else to the data folder).
+    QTest::addColumn<QStringList>("licences");
+    QTest::addColumn<int>("binMode");
+    QTest::addColumn<int>("shareMode");
+    QTest::addColumn<QString>("theirs");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("shared");
+    QTest::addColumn<bool>("notesBeside");
 
-    // Cases that no write permission decides, so that they hold for root as well.
-    QTest::newRow("writable program folder") << "{folder}" << true;
-    QTest::newRow("program folder missing") << "{folder}/gone" << false;
-    QTest::newRow("program folder unknown") << "" << false;
+    const QStringList beside{"bin"}, installed{"share/mensurio"};
+    QTest::newRow("build folder of the user's own") << beside << 0755 << 0755 << ""
+                                                    << "bin"
+                                                    << "-" << true;
+    QTest::newRow("program folder missing") << beside << -1 << 0755 << ""
+                                            << "-"
+                                            << "-" << false;
+    QTest::newRow("program folder unknown") << QStringList() << 0755 << 0755 << ""
+                                            << "-"
+                                            << "-" << false;
+    QTest::newRow("installed, the program folder writable (root, a ~/.local prefix)")
+        << installed << 0755 << 0755 << ""
+        << "-"
+        << "share/mensurio" << false;
+    QTest::newRow("unpacked into a folder open to all, sticky") << beside << 01777 << 0755 << ""
+                                                                << "-"
+                                                                << "-" << false;
+    QTest::newRow("unpacked into a folder its group may write") << beside << 0775 << 0755 << ""
+                                                                << "-"
+                                                                << "-" << false;
+    QTest::newRow("unpacked into another user's folder") << beside << 0755 << 0755 << "bin"
+                                                         << "-"
+                                                         << "-" << false;
+    QTest::newRow("installed below another user's shared folder")
+        << installed << 0755 << 0755 << "share"
+        << "-"
+        << "-" << false;
+    QTest::newRow("installed below a shared folder open to all") << installed << 0755 << 0777 << ""
+                                                                 << "-"
+                                                                 << "-" << false;
 }
 
-void TestDesktopPlatform::notepadFolderFollowsWritability()
+void TestDesktopPlatform::programFolders()
 {
-    QFETCH(QString, programFolder);
-    QFETCH(bool, inProgramFolder);
+    QFETCH(QStringList, licences);
+    QFETCH(int, binMode);
+    QFETCH(int, shareMode);
+    QFETCH(QString, theirs);
+    QFETCH(QString, program);
+    QFETCH(QString, shared);
+    QFETCH(bool, notesBeside);
 
-    QTemporaryDir folder;
-    programFolder.replace(QStringLiteral("{folder}"), folder.path());
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
-    QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
+    QTemporaryDir prefix;
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/mensurio")));
+    QVERIFY(QDir(prefix.path()).mkdir(QStringLiteral("bin")));
+    for (const QString& folder : licences) {
+        QFile licence(prefix.filePath(folder + QStringLiteral("/License Agreement.rtf")));
+        QVERIFY(licence.open(QIODevice::WriteOnly));
+    }
+    const auto setMode = [&](const QString& folder, int mode) {
+        const QByteArray path = QFile::encodeName(prefix.filePath(folder));
+        QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+        if (folder.startsWith(theirs) && !theirs.isEmpty() &&
+            ::chown(path.constData(), 65534, 65534) != 0)
+            QSKIP("only root can give a folder to another user");
+    };
+    setMode(QStringLiteral("share/mensurio"), shareMode);
+    if (binMode < 0)
+        QVERIFY(QDir(prefix.filePath(QStringLiteral("bin"))).removeRecursively());
+    else
+        setMode(QStringLiteral("bin"), binMode);
+    const auto expand = [&](const QString& folder) {
+        return folder == QLatin1String("-") ? QString() : prefix.filePath(folder);
+    };
 
-    const QString chosen = DesktopPlatform::notepadFolderFor(programFolder);
+    const DesktopPlatform::Folders found =
+        DesktopPlatform::foldersFor(licences.isEmpty() ? QString() : prefix.filePath("bin"));
 
-    qputenv("XDG_DATA_HOME", savedData);
-    QCOMPARE(chosen,
-             inProgramFolder ? programFolder : folder.filePath(QStringLiteral("data/Mensurio")));
-    QVERIFY(QFileInfo(chosen).isDir());
+    QCOMPARE(found.program, expand(program));
+    QCOMPARE(found.shared, expand(shared));
+    QCOMPARE(found.notesBeside, notesBeside);
 }
 
 void TestDesktopPlatform::loginNameFitsTheBuffer_data()
@@ -201,14 +259,14 @@ void TestDesktopPlatform::foldersOfTheDesktop()
 
     DesktopPlatform platform;
     const QString homeFolderFound = platform.homeFolder();
-    const QString dataFolder = DesktopPlatform::notepadFolderFor({});
+    const QString dataFolder = DesktopPlatform::dataFolder();
 
     set("HOME", saved[0]);
     set("XDG_DATA_HOME", saved[1]);
     QCOMPARE(homeFolderFound, expand(homeFolder));
     QCOMPARE(dataFolder, expand(data));
-    QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
-    QVERIFY(!platform.programFolder().endsWith('/'));
+    QCOMPARE(DesktopPlatform::executableFolder(), QCoreApplication::applicationDirPath());
+    QVERIFY(!DesktopPlatform::executableFolder().endsWith('/'));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopPlatform)
