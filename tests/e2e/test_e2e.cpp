@@ -382,8 +382,8 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
 {
     // What lies at the lock's name: a file's bytes, "<FIFO>" or "<no permission>" (an empty
     // file); nothing when null, in a runtime folder that cannot exist. Or, with no runtime
-    // folder either, what another user has put at the fallback folder's name in the shared
-    // temporary folder: a link to a folder of ours, or a folder of theirs open to all.
+    // folder either, what another user has put in the shared temporary folder at the name an
+    // earlier version locked in: a link to a folder of ours, or a folder of theirs open to all.
     QTest::addColumn<QByteArray>("left");
 
     QTest::newRow("empty lock file") << QByteArray("");

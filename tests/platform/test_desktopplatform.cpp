@@ -27,6 +27,8 @@ private slots:
     void cleanup();
     void oneCopyAtATime();
     void lockLeftByDeadCopyIsTakenOver();
+    void noOtherUserMovesTheLock_data();
+    void noOtherUserMovesTheLock();
     void unusableRuntimeFolderStillStarts();
     void programFolders_data();
     void programFolders();
@@ -79,6 +81,55 @@ void TestDesktopPlatform::lockLeftByDeadCopyIsTakenOver()
 
     const InstanceLock taken = InstanceLock::take(InstanceLock::defaultFolders());
     QCOMPARE(taken.state(), InstanceLock::State::Held);
+}
+
+void TestDesktopPlatform::noOtherUserMovesTheLock_data()
+{
+    // What another user (65534) does between two starts; the second start must find the
+    // first copy whatever they did.
+    QTest::addColumn<QString>("move");
+
+    QTest::newRow("holds $TMPDIR/mensurio-<uid> for the first, frees it for the second")
+        << "temporary";
+    QTest::newRow("moves the runtime folder out of a folder others may write") << "runtime";
+}
+
+void TestDesktopPlatform::noOtherUserMovesTheLock()
+{
+    QFETCH(QString, move);
+
+    QTemporaryDir base;
+    const QString shared = base.filePath(QStringLiteral("shared"));
+    const QString runtime = shared + QStringLiteral("/run");
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    // A folder every user may write, such as a shared temporary folder without its sticky bit.
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+    const QString theirs = shared + QStringLiteral("/mensurio-%1").arg(::geteuid());
+    const QByteArray saved[] = {qgetenv("TMPDIR"), qgetenv("XDG_CACHE_HOME")};
+    qputenv("TMPDIR", QFile::encodeName(shared));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(base.filePath(QStringLiteral("cache"))));
+    QVERIFY(QDir().mkdir(base.filePath(QStringLiteral("cache"))));
+    if (move == QLatin1String("temporary")) {
+        qunsetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QDir().mkdir(theirs));
+        if (::chown(QFile::encodeName(theirs).constData(), 65534, 65534) != 0)
+            QSKIP("only root can make a folder of another user");
+    } else {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+
+    const InstanceLock first = InstanceLock::take(InstanceLock::defaultFolders());
+    if (move == QLatin1String("temporary"))
+        QVERIFY(QDir(theirs).removeRecursively());
+    else
+        QVERIFY(QDir().rename(runtime, runtime + QStringLiteral(".moved")));
+    const InstanceLock second = InstanceLock::take(InstanceLock::defaultFolders());
+
+    qputenv("TMPDIR", saved[0]);
+    qputenv("XDG_CACHE_HOME", saved[1]);
+    QCOMPARE(first.state(), InstanceLock::State::Held);
+    QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
 }
 
 void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
