@@ -3,26 +3,34 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace mensurio {
 
-void endStartupNotification()
+namespace {
+
+// Sends the "remove" message for `id` to the X server named by DISPLAY, and waits for the
+// server to have read it.
+void sendRemove(const char* id)
 {
-    const char* id = std::getenv("DESKTOP_STARTUP_ID");
-    if (!id || !*id)
-        return;
     // libxcb is taken from the process, where Qt's libraries have loaded it already, not
     // linked: a link of our own would put it in the way of every symbol lookup of every start.
     void* library = dlopen("libxcb.so.1", RTLD_LAZY);
     if (!library)
         return;
     bool found = true;
-#define MENSURIO_XCB(name)                                                                       \
-    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                \
+#define MENSURIO_XCB(name)                                                                         \
+    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                  \
     found = found && name
     MENSURIO_XCB(xcb_connect);
     MENSURIO_XCB(xcb_connection_has_error);
@@ -58,7 +66,8 @@ void endStartupNotification()
         for (int i = 0; i < 2; ++i)
             cookies[i] = xcb_intern_atom(connection, 0, uint16_t(std::strlen(names[i])), names[i]);
         for (int i = 0; i < 2; ++i) {
-            if (xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr)) {
+            if (xcb_intern_atom_reply_t* reply =
+                    xcb_intern_atom_reply(connection, cookies[i], nullptr)) {
                 types[i] = reply->atom;
                 std::free(reply);
             }
@@ -78,7 +87,8 @@ void endStartupNotification()
         const xcb_window_t sender = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        for (std::size_t offset = 0; types[0] && types[1] && offset < message.size(); offset += 20) {
+        for (std::size_t offset = 0; types[0] && types[1] && offset < message.size();
+             offset += 20) {
             xcb_client_message_event_t event{};
             event.response_type = XCB_CLIENT_MESSAGE;
             event.format = 8;
@@ -95,6 +105,47 @@ void endStartupNotification()
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     xcb_disconnect(connection);
+}
+
+} // namespace
+
+void endStartupNotification()
+{
+    const char* id = std::getenv("DESKTOP_STARTUP_ID");
+    if (!id || !*id)
+        return;
+    // A server that does not answer (grabbed by another client, stopped) would hold the copy
+    // for as long as it stays so: libxcb waits for its answers without a limit. A child
+    // process talks to it instead, and is given a second; the message is a courtesy to the
+    // launcher, which ends its wait on its own after a while. The toolkit has not started
+    // yet, so the process has one thread and forking is safe.
+    int ended[2];
+    if (::pipe2(ended, O_CLOEXEC) != 0)
+        return;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ended[0]);
+        sendRemove(id);
+        ::_exit(0);
+    }
+    ::close(ended[1]);
+    if (child > 0) {
+        // The read end sees the end of the pipe when the child is gone.
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(1);
+        pollfd end{ended[0], POLLIN, 0};
+        for (int ready = -1; ready < 0;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            ready = left.count() > 0 ? ::poll(&end, 1, int(left.count())) : 0;
+            if (ready < 0 && errno != EINTR)
+                break;
+        }
+        ::kill(child, SIGKILL);
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    ::close(ended[0]);
 }
 
 } // namespace mensurio

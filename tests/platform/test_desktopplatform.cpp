@@ -1,5 +1,6 @@
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
+#include "platform/startupnotification.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstddef>
+#include <cstring>
 #include <memory>
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +34,7 @@ private slots:
     void lockLeftByDeadCopyIsTakenOver();
     void noOtherUserMovesTheLock_data();
     void noOtherUserMovesTheLock();
+    void stalledServerHoldsNoRefusedCopy();
     void unusableRuntimeFolderStillStarts();
     void programFolders_data();
     void programFolders();
@@ -130,6 +136,43 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
     qputenv("XDG_CACHE_HOME", saved[1]);
     QCOMPARE(first.state(), InstanceLock::State::Held);
     QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
+}
+
+void TestDesktopPlatform::stalledServerHoldsNoRefusedCopy()
+{
+    // An X server that takes connections and never answers them, as a stopped one does: a
+    // listening socket where libxcb looks first for display :N, never accepted from.
+    const int display = 3000 + int(::getpid() % 2000);
+    const QByteArray address = "/tmp/.X11-unix/X" + QByteArray::number(display);
+    sockaddr_un server{};
+    server.sun_family = AF_UNIX;
+    std::memcpy(server.sun_path + 1, address.constData(), std::size_t(address.size()));
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QVERIFY(listening >= 0);
+    QVERIFY(::bind(listening, reinterpret_cast<const sockaddr*>(&server),
+                   socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(address.size()))) ==
+            0);
+    QVERIFY(::listen(listening, 8) == 0);
+
+    // The refused copy's last step, in a process of its own that the test can end.
+    const pid_t copy = ::fork();
+    if (copy == 0) {
+        ::setenv("DISPLAY", (":" + QByteArray::number(display)).constData(), 1);
+        ::setenv("DESKTOP_STARTUP_ID", "menu-4711_TIME1", 1);
+        endStartupNotification();
+        ::_exit(0);
+    }
+    QVERIFY(copy > 0);
+    int status = -1;
+    const auto ended = [&] { return ::waitpid(copy, &status, WNOHANG) == copy; };
+    const bool endedByItself = QTest::qWaitFor(ended, 10000);
+    if (!endedByItself) {
+        ::kill(copy, SIGKILL);
+        ::waitpid(copy, nullptr, 0);
+    }
+    ::close(listening);
+    QVERIFY2(endedByItself, "the copy still waits for the server");
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
