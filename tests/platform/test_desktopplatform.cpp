@@ -1,11 +1,13 @@
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "platform/startupnotification.h"
+#include "platform/userfolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +40,8 @@ private slots:
     void unusableRuntimeFolderStillStarts();
     void programFolders_data();
     void programFolders();
+    void relativeXdgValuesAreIgnored_data();
+    void relativeXdgValuesAreIgnored();
     void loginNameFitsTheBuffer_data();
     void loginNameFitsTheBuffer();
     void foldersOfTheDesktop_data();
@@ -272,6 +276,43 @@ void TestDesktopPlatform::programFolders()
     QCOMPARE(found.program, expand(program));
     QCOMPARE(found.shared, expand(shared));
     QCOMPARE(found.notesBeside, notesBeside);
+}
+
+void TestDesktopPlatform::relativeXdgValuesAreIgnored_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<int>("location"); // as the toolkit finds it
+
+    QTest::newRow("XDG_RUNTIME_DIR")
+        << QByteArray("XDG_RUNTIME_DIR") << int(QStandardPaths::RuntimeLocation);
+    QTest::newRow("XDG_CONFIG_HOME")
+        << QByteArray("XDG_CONFIG_HOME") << int(QStandardPaths::GenericConfigLocation);
+    QTest::newRow("XDG_CACHE_HOME")
+        << QByteArray("XDG_CACHE_HOME") << int(QStandardPaths::GenericCacheLocation);
+    QTest::newRow("XDG_DATA_HOME")
+        << QByteArray("XDG_DATA_HOME") << int(QStandardPaths::GenericDataLocation);
+}
+
+void TestDesktopPlatform::relativeXdgValuesAreIgnored()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(int, location);
+
+    QTemporaryDir working;
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(working.path());
+    const QByteArray saved = qgetenv(variable.constData());
+    qputenv(variable.constData(), "relrun");
+
+    userfolders::ignoreRelativeValues();
+    const QString found =
+        QStandardPaths::writableLocation(QStandardPaths::StandardLocation(location));
+
+    qputenv(variable.constData(), saved);
+    QDir::setCurrent(workingFolder);
+    QVERIFY2(found.startsWith(QLatin1Char('/')), qPrintable(found));
+    QCOMPARE(QDir(working.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 void TestDesktopPlatform::loginNameFitsTheBuffer_data()
