@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,10 +52,33 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString
 
 // Tells the user that a launch could not be carried out and why; without this the command
 // would simply do nothing. Also told after the platform object that started it is gone.
+// One box at a time: openers that fail together (a burst of clicks on a desktop without
+// programs) would otherwise stack a modal box on each other, each in the event loop of the
+// one before. What fails while a box is up waits for it, in order; a message already up or
+// waiting is not told twice.
 void cannotOpen(QWidget* owner, const QString& what, const QString& why)
 {
-    showMessageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
-                   MessageButtons::Ok, MessageIcon::Exclamation);
+    struct Failure {
+        QPointer<QWidget> owner;
+        QString text;
+    };
+    static QList<Failure> waiting;
+    static QString showing; // empty while no box is up
+    const QString text = what + QStringLiteral(":\n") + why;
+    if (text == showing ||
+        std::any_of(waiting.cbegin(), waiting.cend(),
+                    [&text](const Failure& failure) { return failure.text == text; }))
+        return;
+    waiting.append({owner, text});
+    if (!showing.isEmpty())
+        return;
+    while (!waiting.isEmpty()) {
+        const Failure next = waiting.takeFirst();
+        showing = next.text;
+        showMessageBox(next.owner, next.text, applicationTitle(), MessageButtons::Ok,
+                       MessageIcon::Exclamation);
+    }
+    showing.clear();
 }
 
 // Starts xdg-open and tells the user when it later fails, as it does when the desktop has no

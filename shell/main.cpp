@@ -27,7 +27,7 @@ int main(int argc, char* argv[])
     }
 
     // Only the toolkit's start is guarded: it opens the display.
-    std::optional<mensurio::DisplayGuard> displayGuard(std::in_place);
+    std::optional<mensurio::DisplayGuard> displayGuard(std::in_place, argc, argv);
     QApplication app(argc, argv);
     displayGuard.reset();
     QApplication::setApplicationName(QStringLiteral("Mensurio"));

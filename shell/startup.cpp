@@ -23,7 +23,9 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
     static constexpr char version[] = "Mensurio " MENSURIO_VERSION "\n";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        const char* answer = argument == "--help" ? usage : argument == "--version" ? version : nullptr;
+        const char* answer = argument == "--help"      ? usage
+                             : argument == "--version" ? version
+                                                       : nullptr;
         if (!answer)
             continue;
         // A closed or full standard output is a failure that a script must be able to see.
@@ -46,6 +48,7 @@ struct Held {
 std::vector<Held> held;
 std::mutex heldLock; // the toolkit's event thread may speak while the toolkit starts
 QtMessageHandler forward = nullptr;
+QByteArray displayArgument; // the toolkit's -display, which wins over DISPLAY; null when none
 
 void replayHeld()
 {
@@ -70,15 +73,15 @@ QByteArray missingDisplay()
     const bool wayland = plugin.startsWith(QLatin1String("wayland"));
     if (!plugin.isEmpty() && !wayland && plugin != QLatin1String("xcb"))
         return {};
-    const QByteArray x11Display = qgetenv("DISPLAY");
+    const QByteArray x11Display = displayArgument.isNull() ? qgetenv("DISPLAY") : displayArgument;
     const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
     if (x11Display.isEmpty() && waylandDisplay.isEmpty())
         return "neither DISPLAY nor WAYLAND_DISPLAY is set";
     if (plugin.isEmpty())
         return {};
     if (wayland) // the toolkit's Wayland client tries wayland-0 where none is named
-        return "the Wayland display \"" + (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) +
-               "\" could not be opened";
+        return "the Wayland display \"" +
+               (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) + "\" could not be opened";
     if (x11Display.isEmpty())
         return "DISPLAY is not set";
     return "the X display \"" + x11Display + "\" could not be opened";
@@ -88,7 +91,8 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 {
     std::unique_lock<std::mutex> guard(heldLock);
     if (type != QtFatalMsg) {
-        held.push_back({type, context.file, context.line, context.function, context.category, text});
+        held.push_back(
+            {type, context.file, context.line, context.function, context.category, text});
         return;
     }
     // The toolkit gives up and would abort. No display is a matter of the surroundings, not
@@ -108,7 +112,16 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 
 } // namespace
 
-DisplayGuard::DisplayGuard() : previous_(qInstallMessageHandler(holdOrEnd)) { forward = previous_; }
+DisplayGuard::DisplayGuard(int argc, char* argv[]) : previous_(qInstallMessageHandler(holdOrEnd))
+{
+    forward = previous_;
+    // As the toolkit reads its arguments: "--display" is "-display", and the last one counts.
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "-display" || argument == "--display")
+            displayArgument = argv[++i];
+    }
+}
 
 DisplayGuard::~DisplayGuard()
 {

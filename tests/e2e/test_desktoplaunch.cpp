@@ -1,5 +1,5 @@
-#include "platform/desktopplatform.h"
 #include "launch/launch.h"
+#include "platform/desktopplatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -121,7 +121,8 @@ private:
                                      ? QByteArray("for a in \"$@\"; do : > \"$a\"; done\n")
                                      : QByteArray()) +
                                 ": > \"$log.done\"\n"
-                                "exit " + QByteArray::number(status_) + "\n";
+                                "exit " +
+                                QByteArray::number(status_) + "\n";
         QCOMPARE(script.write(text), text.size());
         script.close();
         QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -180,6 +181,8 @@ private slots:
     void launchRoutinesReachTheShell();
     void launchThatCannotBeCarriedOutSaysWhy_data();
     void launchThatCannotBeCarriedOutSaysWhy();
+    void failuresAreToldOneAtATime_data();
+    void failuresAreToldOneAtATime();
 
 private:
     QString startFolder_;
@@ -239,7 +242,7 @@ void TestDesktopLaunch::calculatorFoundByName_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("expected"); // empty: nothing runs
-    QTest::addColumn<bool>("movedAway"); // the program's own current folder changed
+    QTest::addColumn<bool>("movedAway");   // the program's own current folder changed
 
     QTest::newRow("GNOME's calculator before the others")
         << QStringList{"xcalc", "kcalc", "gnome-calculator"} << "gnome-calculator" << false;
@@ -366,6 +369,56 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
     QVERIFY(recorders.allEnded()); // a stray second program too
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
+}
+
+void TestDesktopLaunch::failuresAreToldOneAtATime_data()
+{
+    QTest::addColumn<QStringList>("files"); // opened in a burst, without xdg-open
+    QTest::addColumn<QStringList>("told");  // the boxes shown, in order
+
+    QTest::newRow("three files, one box after the other")
+        << QStringList{"/a.txt", "/b.txt", "/c.txt"} << QStringList{"/a.txt", "/b.txt", "/c.txt"};
+    QTest::newRow("the same file thrice, told once")
+        << QStringList{"/a.txt", "/a.txt", "/a.txt"} << QStringList{"/a.txt"};
+}
+
+void TestDesktopLaunch::failuresAreToldOneAtATime()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, told);
+
+    // Each launch fails at once, from the event loop, as openers ending together do; a box
+    // already up runs that loop.
+    DesktopPlatform platform;
+    int asked = 0;
+    for (const QString& file : std::as_const(files))
+        QTimer::singleShot(0, this, [&platform, &asked, file] {
+            ++asked;
+            platform.open(nullptr, file, QString());
+        });
+    // The boxes are answered once every launch has been asked for; until then they pile up
+    // if they are going to.
+    qsizetype mostAtOnce = 0;
+    QStringList shown;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        mostAtOnce =
+            std::max(mostAtOnce, std::count_if(windows.begin(), windows.end(), [](QWidget* window) {
+                         return qobject_cast<QMessageBox*>(window) && window->isVisible();
+                     }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && asked == files.size()) {
+            shown << box->text().section(QLatin1Char('"'), 1, 1);
+            box->done(QMessageBox::Ok);
+        }
+    });
+    user.start(10);
+
+    QTRY_COMPARE(shown, told);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(mostAtOnce, 1);
+    QCOMPARE(shown, told);
 }
 
 QTEST_MAIN(TestDesktopLaunch)

@@ -466,6 +466,9 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
     QTest::newRow("a display that cannot be opened, unknown argument ignored")
         << QStringList{"--unknown"} << ":4093" << false << 1 << ""
         << "Mensurio needs a graphical display: the X display \":4093\" could not be opened\n";
+    QTest::newRow("a display given with -display that cannot be opened")
+        << QStringList{"-display", ":4094"} << ":4093" << false << 1 << ""
+        << "Mensurio needs a graphical display: the X display \":4094\" could not be opened\n";
 }
 
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
