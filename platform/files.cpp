@@ -162,8 +162,16 @@ bool fill(int fd, const QByteArray& bytes, const std::optional<mode_t>& keptMode
 
 // A name is on the disk only once its folder is: until then a power cut can take the new
 // file with it, or bring back the one it replaced. A file system that cannot sync a folder
-// (EINVAL) has nothing more to do.
-bool syncFolder(int folder) { return calls().fsync(folder) == 0 || errno == EINVAL; }
+// (EINVAL) has nothing more to do. A new file whose name cannot be made sure of is taken
+// back, so that a failure leaves nothing; a replaced file cannot be brought back.
+bool syncFolder(int folder, const QByteArray& name, Write mode)
+{
+    if (calls().fsync(folder) == 0 || errno == EINVAL)
+        return true;
+    if (mode == Write::NewOnly)
+        ::unlinkat(folder, name.constData(), 0);
+    return false;
+}
 
 } // namespace
 
@@ -244,7 +252,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
             return false;
         if (mode == Write::NewOnly) {
             if (linkUnnamed(fd.get(), folder.get(), name))
-                return syncFolder(folder.get());
+                return syncFolder(folder.get(), name, mode);
             if (errno == EEXIST)
                 return false;
         } else {
@@ -254,7 +262,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
                 if (linkUnnamed(fd.get(), folder.get(), temporary)) {
                     const bool named = giveName(folder.get(), temporary, name, mode);
                     ::unlinkat(folder.get(), temporary.constData(), 0);
-                    return named && syncFolder(folder.get());
+                    return named && syncFolder(folder.get(), name, mode);
                 }
                 if (errno != EEXIST)
                     break;
@@ -280,7 +288,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
         // Gone already after a rename; the spare link after linkat(), or the failed file.
         ::unlinkat(folder.get(), temporary.constData(), 0);
         if (named)
-            return syncFolder(folder.get());
+            return syncFolder(folder.get(), name, mode);
         if (!written || mode == Write::Replace || !unsupported(why))
             return false;
         break;
@@ -294,8 +302,8 @@ bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.get() < 0)
         return false;
-    if (fill(fd.get(), bytes, keptMode) && fd.close() && syncFolder(folder.get()))
-        return true;
+    if (fill(fd.get(), bytes, keptMode) && fd.close())
+        return syncFolder(folder.get(), name, mode);
     ::unlinkat(folder.get(), name.constData(), 0);
     return false;
 }

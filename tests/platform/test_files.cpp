@@ -17,7 +17,7 @@ namespace {
 // A file system that lacks some of the calls a whole-file write may use, as vfat does, and
 // remembers the order in which names and syncs reached the disk.
 struct StandIn {
-    bool unnamed = true, links = true, renameNoReplace = true;
+    bool unnamed = true, links = true, renameNoReplace = true, folderSync = true;
     QStringList log;
 };
 StandIn standIn;
@@ -59,6 +59,10 @@ const files::FileSystemCalls lacking{
     },
     [](int fd) {
         standIn.log << (isFolder(fd) ? QStringLiteral("sync folder") : QStringLiteral("sync file"));
+        if (!standIn.folderSync && isFolder(fd)) {
+            errno = EIO; // a disk failing
+            return -1;
+        }
         return real.fsync(fd);
     }};
 
@@ -105,21 +109,27 @@ private slots:
 
 void TestFiles::writtenWhateverTheFileSystemLacks_data()
 {
-    QTest::addColumn<QString>("lacks"); // of "unnamed", "links", "rename"
+    QTest::addColumn<QString>("lacks"); // of "unnamed", "links", "rename", "sync" (a folder)
     QTest::addColumn<files::Write>("mode");
     QTest::addColumn<QByteArray>("before"); // the file at the name; null: none
+    QTest::addColumn<bool>("written");
 
     const auto newOnly = files::Write::NewOnly;
     const auto replace = files::Write::Replace;
     const QByteArray none;
-    QTest::newRow("new file, every call there") << "" << newOnly << none;
-    QTest::newRow("new file, no unnamed files") << "unnamed" << newOnly << none;
+    QTest::newRow("new file, every call there") << "" << newOnly << none << true;
+    QTest::newRow("new file, no unnamed files") << "unnamed" << newOnly << none << true;
     QTest::newRow("new file, neither unnamed files nor links")
-        << "unnamed links" << newOnly << none;
+        << "unnamed links" << newOnly << none << true;
     QTest::newRow("new file on vfat: made on its name")
-        << "unnamed links rename" << newOnly << none;
-    QTest::newRow("replace, every call there") << "" << replace << QByteArray("old");
-    QTest::newRow("replace on vfat") << "unnamed links rename" << replace << QByteArray("old");
+        << "unnamed links rename" << newOnly << none << true;
+    QTest::newRow("replace, every call there") << "" << replace << QByteArray("old") << true;
+    QTest::newRow("replace on vfat")
+        << "unnamed links rename" << replace << QByteArray("old") << true;
+    QTest::newRow("new file whose folder cannot be synced: nothing left")
+        << "sync" << newOnly << none << false;
+    QTest::newRow("new file on vfat whose folder cannot be synced: nothing left")
+        << "unnamed links rename sync" << newOnly << none << false;
 }
 
 void TestFiles::writtenWhateverTheFileSystemLacks()
@@ -127,6 +137,7 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     QFETCH(QString, lacks);
     QFETCH(files::Write, mode);
     QFETCH(QByteArray, before);
+    QFETCH(bool, written);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Notepad of Area.txt"));
@@ -135,13 +146,14 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     standIn.unnamed = !lacks.contains(QLatin1String("unnamed"));
     standIn.links = !lacks.contains(QLatin1String("links"));
     standIn.renameNoReplace = !lacks.contains(QLatin1String("rename"));
+    standIn.folderSync = !lacks.contains(QLatin1String("sync"));
     const QByteArray bytes = "2 lb\r\n";
 
-    QVERIFY(files::writeWhole(path, bytes, mode));
-    // No temporary left over.
+    QCOMPARE(files::writeWhole(path, bytes, mode), written);
+    // No temporary left over, and no new file after a failure.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             QStringList{QStringLiteral("Notepad of Area.txt")});
-    QCOMPARE(contents(path), bytes);
+             written ? QStringList{QStringLiteral("Notepad of Area.txt")} : QStringList());
+    QCOMPARE(contents(path), written ? bytes : QByteArray());
     // Success only once the folder that holds the new name is on the disk.
     QCOMPARE(standIn.log.value(standIn.log.size() - 1), QStringLiteral("sync folder"));
 }
