@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+
 namespace mensurio {
 
 namespace {

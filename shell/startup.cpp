@@ -23,9 +23,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
     static constexpr char version[] = "Mensurio " MENSURIO_VERSION "\n";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        const char* answer = argument == "--help"      ? usage
-                             : argument == "--version" ? version
-                                                       : nullptr;
+        const char* answer = argument == "--help" ? usage : argument == "--version" ? version : nullptr;
         if (!answer)
             continue;
         // A closed or full standard output is a failure that a script must be able to see.
@@ -80,8 +78,8 @@ QByteArray missingDisplay()
     if (plugin.isEmpty())
         return {};
     if (wayland) // the toolkit's Wayland client tries wayland-0 where none is named
-        return "the Wayland display \"" +
-               (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) + "\" could not be opened";
+        return "the Wayland display \"" + (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) +
+               "\" could not be opened";
     if (x11Display.isEmpty())
         return "DISPLAY is not set";
     return "the X display \"" + x11Display + "\" could not be opened";
@@ -91,8 +89,7 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 {
     std::unique_lock<std::mutex> guard(heldLock);
     if (type != QtFatalMsg) {
-        held.push_back(
-            {type, context.file, context.line, context.function, context.category, text});
+        held.push_back({type, context.file, context.line, context.function, context.category, text});
         return;
     }
     // The toolkit gives up and would abort. No display is a matter of the surroundings, not

@@ -68,6 +68,7 @@ private slots:
     void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
     void startWithoutWindowAnswersOnTheTerminal_data();
     void startWithoutWindowAnswersOnTheTerminal();
+    void relativeRuntimeFolderMakesNothingInTheWorkingFolder();
     void copiesStartedTogetherLeaveOne_data();
     void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
@@ -497,6 +498,16 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
     QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
              out);
     QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardError()), err);
+}
+
+void TestEndToEnd::relativeRuntimeFolderMakesNothingInTheWorkingFolder()
+{
+    const QDir working(session_->filePath(QStringLiteral("home")));
+    const QStringList before = working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QProcess* copy = startCopy({}, {{QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("relrun")}});
+    QVERIFY(copy);
+    QVERIFY2(!waitForMainWindow(copy).isEmpty(), "the main window never mapped");
+    QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()
