@@ -29,56 +29,42 @@ bool isFolder(int fd)
     return ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode);
 }
 
+// -1 and `error` where the stand-in lacks the call, else the call's own answer, noted when it
+// gave a file its name.
+template <typename Call> int unless(bool lacked, int error, Call call, bool names = true)
+{
+    errno = error;
+    const int done = lacked ? -1 : call();
+    if (done == 0 && names)
+        standIn.log << QStringLiteral("name");
+    return done;
+}
+
 const files::FileSystemCalls lacking{
     [](int folder) {
-        if (!standIn.unnamed) {
-            errno = EOPNOTSUPP;
-            return -1;
-        }
-        return real.openUnnamed(folder);
+        return unless(
+            !standIn.unnamed, EOPNOTSUPP, [=] { return real.openUnnamed(folder); }, false);
     },
-    [](int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-        if (!standIn.links) {
-            errno = EPERM;
-            return -1;
-        }
-        const int done = real.linkat(fromFolder, from, toFolder, to, flags);
-        if (done == 0)
-            standIn.log << QStringLiteral("name");
-        return done;
+    [](int from, const char* name, int to, const char* newName, int flags) {
+        return unless(!standIn.links, EPERM,
+                      [=] { return real.linkat(from, name, to, newName, flags); });
     },
-    [](int fromFolder, const char* from, int toFolder, const char* to, unsigned flags) {
-        if (!standIn.renameNoReplace && (flags & RENAME_NOREPLACE)) {
-            errno = EINVAL;
-            return -1;
-        }
-        const int done = real.renameat2(fromFolder, from, toFolder, to, flags);
-        if (done == 0)
-            standIn.log << QStringLiteral("name");
-        return done;
+    [](int from, const char* name, int to, const char* newName, unsigned flags) {
+        return unless(!standIn.renameNoReplace && (flags & RENAME_NOREPLACE), EINVAL,
+                      [=] { return real.renameat2(from, name, to, newName, flags); });
     },
     [](int fd) {
-        standIn.log << (isFolder(fd) ? QStringLiteral("sync folder") : QStringLiteral("sync file"));
-        if (!standIn.folderSync && isFolder(fd)) {
-            errno = EIO; // a disk failing
-            return -1;
-        }
-        return real.fsync(fd);
+        const bool folder = isFolder(fd);
+        standIn.log << (folder ? QStringLiteral("sync folder") : QStringLiteral("sync file"));
+        // EIO: a disk failing
+        return unless(
+            folder && !standIn.folderSync, EIO, [=] { return real.fsync(fd); }, false);
     }};
 
 QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions permissions)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
-    QVERIFY(file.setPermissions(permissions));
 }
 
 } // namespace
@@ -103,15 +89,13 @@ private slots:
 
     void writtenWhateverTheFileSystemLacks_data();
     void writtenWhateverTheFileSystemLacks();
-    void replaceKeepsThePermissions_data();
-    void replaceKeepsThePermissions();
 };
 
 void TestFiles::writtenWhateverTheFileSystemLacks_data()
 {
     QTest::addColumn<QString>("lacks"); // of "unnamed", "links", "rename", "sync" (a folder)
     QTest::addColumn<files::Write>("mode");
-    QTest::addColumn<QByteArray>("before"); // the file at the name; null: none
+    QTest::addColumn<QByteArray>("before"); // a private file at the name (0600); null: none
     QTest::addColumn<bool>("written");
 
     const auto newOnly = files::Write::NewOnly;
@@ -141,8 +125,11 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Notepad of Area.txt"));
+    QFile earlier(path);
     if (!before.isNull())
-        writeFile(path, before, QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(before) == before.size() &&
+                earlier.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    earlier.close();
     standIn.unnamed = !lacks.contains(QLatin1String("unnamed"));
     standIn.links = !lacks.contains(QLatin1String("links"));
     standIn.renameNoReplace = !lacks.contains(QLatin1String("rename"));
@@ -154,36 +141,12 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
              written ? QStringList{QStringLiteral("Notepad of Area.txt")} : QStringList());
     QCOMPARE(contents(path), written ? bytes : QByteArray());
+    // A replaced file's permissions stay; a new one has the umask's.
+    struct stat there {};
+    if (written && ::stat(QFile::encodeName(path).constData(), &there) == 0)
+        QCOMPARE(int(there.st_mode & 0777), before.isNull() ? 0644 : 0600);
     // Success only once the folder that holds the new name is on the disk.
     QCOMPARE(standIn.log.value(standIn.log.size() - 1), QStringLiteral("sync folder"));
-}
-
-void TestFiles::replaceKeepsThePermissions_data()
-{
-    QTest::addColumn<int>("before"); // permission bits of the file replaced
-    QTest::addColumn<int>("after");
-
-    QTest::newRow("private file stays private") << 0600 << 0600;
-    QTest::newRow("group-readable file stays so") << 0640 << 0640;
-    QTest::newRow("file others may write stays so") << 0666 << 0666;
-}
-
-void TestFiles::replaceKeepsThePermissions()
-{
-    QFETCH(int, before);
-    QFETCH(int, after);
-
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("Mensurio Symbols.txt"));
-    writeFile(path, "earlier", QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
-
-    QVERIFY(files::writeWhole(path, "later", files::Write::Replace));
-
-    struct stat there {};
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &there), 0);
-    QCOMPARE(int(there.st_mode & 07777), after);
-    QCOMPARE(contents(path), QByteArray("later"));
 }
 
 QTEST_GUILESS_MAIN(TestFiles)
