@@ -32,19 +32,21 @@ void openAddress(Context& context, const QString& address)
 }
 
 // The licence document lies beside the executable in a build tree or a copied program
-// folder; an installed copy keeps it in its data folder, <prefix>/share/mensurio, next
-// to <prefix>/bin. Where it is in neither, the path beside the program is the one named.
-// A program folder that cannot be named gives an empty path: nothing is looked up at "/".
+// folder; an installed copy keeps it in its shared folder, <prefix>/share/mensurio. Where it
+// is in neither, the path in the folder the copy uses is the one named; where the copy has
+// no folder it may take files from, just the name: nothing is looked up at "/" or in a folder
+// another user could have put it in.
 QString licenseName() { return QStringLiteral("License Agreement.rtf"); }
 
-QString licensePath(Platform& platform)
+// A file of the program's own: beside it, or in the install's shared folder.
+QString ownFile(Platform& platform, const QString& name)
 {
-    const QString beside = programFile(platform, licenseName());
-    if (beside.isEmpty() || files::probe(beside) == files::Found::RegularFile)
+    const QString beside = programFile(platform, name);
+    const QString folder = platform.sharedFolder();
+    const QString shared = folder.isEmpty() ? QString() : folder + QDir::separator() + name;
+    if (shared.isEmpty() || files::probe(beside) == files::Found::RegularFile)
         return beside;
-    const QString installed = QDir::cleanPath(
-        platform.programFolder() + QStringLiteral("/../share/mensurio/") + licenseName());
-    return files::probe(installed) == files::Found::RegularFile ? installed : beside;
+    return beside.isEmpty() || files::probe(shared) == files::Found::RegularFile ? shared : beside;
 }
 } // namespace
 
@@ -64,7 +66,7 @@ void startCalculator(Context& context) { context.platform.startCalculator(contex
 
 void openLicence(Context& context)
 {
-    const QString path = licensePath(context.platform);
+    const QString path = ownFile(context.platform, licenseName());
     if (files::probe(path) != files::Found::RegularFile) {
         // Missing, unreadable, a FIFO or a folder of that name: say so and start nothing.
         context.platform.messageBox(
@@ -80,7 +82,7 @@ void openLicence(Context& context)
 void donate(Context& context)
 {
     // No existence test: a missing launcher is the desktop's business, not the program's.
-    open(context, programFile(context.platform, QStringLiteral("Donate with PayPal.exe")));
+    open(context, ownFile(context.platform, QStringLiteral("Donate with PayPal.exe")));
 }
 
 } // namespace launch

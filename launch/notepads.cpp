@@ -26,25 +26,34 @@ QString fileName(Category category)
 
 namespace {
 
-// The file a notepad click opens: one the user already keeps in the program folder stays
-// in use there; a new one is made where the user may write.
-QString notepadPath(Platform& platform, const QString& name)
+// The file a notepad click opens: one the user already keeps beside the program stays in use
+// there, if it is a regular file of the user's own under that very name; a new one is made
+// where the user's notepads are made. A link or another user's file beside the program is
+// never opened, wherever it leads.
+struct Notepad {
+    QString path;
+    files::Accept accept = files::Accept::AnyFile;
+};
+
+Notepad notepad(Platform& platform, const QString& name)
 {
     const QString besideProgram = programFile(platform, name);
-    if (files::probe(besideProgram) != files::Found::Nothing)
-        return besideProgram;
+    if (files::probe(besideProgram, files::Accept::OwnFileOnly) == files::Found::RegularFile)
+        return {besideProgram, files::Accept::OwnFileOnly};
     const QString folder = platform.notepadFolder();
-    return folder.isEmpty() ? QString() : folder + QDir::separator() + name;
+    if (folder.isEmpty())
+        return {};
+    const QString path = folder + QDir::separator() + name;
+    return {path, path == besideProgram ? files::Accept::OwnFileOnly : files::Accept::AnyFile};
 }
-
 } // namespace
 
 void open(Context& context, Category category)
 {
     const QString name = fileName(category);
-    const QString path = notepadPath(context.platform, name);
+    const auto [path, accept] = notepad(context.platform, name);
     QString failure;
-    switch (files::probe(path)) {
+    switch (files::probe(path, accept)) {
     case files::Found::RegularFile:
         break; // handed on as it is, whatever it holds
     case files::Found::Nothing:

@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "platform/files.h"
 #include "platform/userfolders.h"
 
 #include <QApplication>
@@ -12,7 +13,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <climits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 
@@ -73,10 +76,33 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString
 
 // Tells the user that a launch could not be carried out and why; without this the command
 // would simply do nothing. Also told after the platform object that started it is gone.
+// One box at a time: openers that fail together (a burst of clicks on a desktop without
+// programs) would otherwise stack a modal box on each other, each in the event loop of the
+// one before. What fails while a box is up waits for it, in order; a message already up or
+// waiting is not told twice.
 void cannotOpen(QWidget* owner, const QString& what, const QString& why)
 {
-    showMessageBox(owner, what + QStringLiteral(":\n") + why, applicationTitle(),
-                   MessageButtons::Ok, MessageIcon::Exclamation);
+    struct Failure {
+        QPointer<QWidget> owner;
+        QString text;
+    };
+    static QList<Failure> waiting;
+    static QString showing; // empty while no box is up
+    const QString text = what + QStringLiteral(":\n") + why;
+    if (text == showing ||
+        std::any_of(waiting.cbegin(), waiting.cend(),
+                    [&text](const Failure& failure) { return failure.text == text; }))
+        return;
+    waiting.append({owner, text});
+    if (!showing.isEmpty())
+        return;
+    while (!waiting.isEmpty()) {
+        const Failure next = waiting.takeFirst();
+        showing = next.text;
+        showMessageBox(next.owner, next.text, applicationTitle(), MessageButtons::Ok,
+                       MessageIcon::Exclamation);
+    }
+    showing.clear();
 }
 
 // Starts xdg-open and tells the user when it later fails, as it does when the desktop has no
@@ -174,7 +200,7 @@ std::optional<QString> DesktopPlatform::loginName()
     return fittingLoginName(name.isEmpty() ? qgetenv("USER") : name);
 }
 
-QString DesktopPlatform::programFolder()
+QString DesktopPlatform::executableFolder()
 {
     // The executable's real path, taken by its bytes. A folder whose bytes no text can
     // name (not UTF-8) is reported as unknown, never as a look-alike name of another folder
@@ -193,13 +219,33 @@ QString DesktopPlatform::programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString DesktopPlatform::notepadFolderFor(const QString& programFolder)
+namespace {
+
+enum class Owner { User, UserOrRoot };
+
+// A folder in which no one but its owner, the user (or root), can put, replace or remove a
+// file: what the program finds there is what the user or the system put there.
+bool closedFolder(const QString& folder, Owner owner)
 {
-    if (!programFolder.isEmpty() &&
-        ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0 &&
-        QFileInfo(programFolder).isDir())
-        return programFolder;
-    // The toolkit's AppDataLocation, but never below a relative or empty folder.
+    struct stat there {};
+    if (folder.isEmpty() || ::stat(QFile::encodeName(folder).constData(), &there) != 0)
+        return false;
+    const bool owned =
+        there.st_uid == ::geteuid() || (owner == Owner::UserOrRoot && there.st_uid == 0);
+    return S_ISDIR(there.st_mode) && owned && (there.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+const QString licenceName = QStringLiteral("License Agreement.rtf");
+
+bool holdsLicence(const QString& folder)
+{
+    return files::probe(folder + QLatin1Char('/') + licenceName) == files::Found::RegularFile;
+}
+
+} // namespace
+
+QString DesktopPlatform::dataFolder()
+{
     const QByteArray base = userfolders::xdg("XDG_DATA_HOME", "/.local/share");
     if (base.isEmpty())
         return {};
@@ -210,7 +256,32 @@ QString DesktopPlatform::notepadFolderFor(const QString& programFolder)
     return data;
 }
 
-QString DesktopPlatform::notepadFolder() { return notepadFolderFor(programFolder()); }
+DesktopPlatform::Folders DesktopPlatform::foldersFor(const QString& executableFolder)
+{
+    if (executableFolder.isEmpty())
+        return {};
+    const QString shared = QDir::cleanPath(executableFolder + QStringLiteral("/../share/mensurio"));
+    if (!holdsLicence(executableFolder) && holdsLicence(shared)) {
+        // Installed: the program folder is the system's or the installing user's, never a
+        // place for anyone's notes, root's included.
+        return {{}, closedFolder(shared, Owner::UserOrRoot) ? shared : QString(), false};
+    }
+    const bool closed = closedFolder(executableFolder, Owner::UserOrRoot);
+    // Notes beside the program only where they are the user's alone.
+    const bool notesBeside = closed && closedFolder(executableFolder, Owner::User) &&
+                             ::access(QFile::encodeName(executableFolder).constData(), W_OK) == 0;
+    return {closed ? executableFolder : QString(), {}, notesBeside};
+}
+
+QString DesktopPlatform::programFolder() { return foldersFor(executableFolder()).program; }
+
+QString DesktopPlatform::sharedFolder() { return foldersFor(executableFolder()).shared; }
+
+QString DesktopPlatform::notepadFolder()
+{
+    const Folders folders = foldersFor(executableFolder());
+    return folders.notesBeside ? folders.program : dataFolder();
+}
 
 QString DesktopPlatform::homeFolder()
 {

@@ -17,6 +17,7 @@ public:
     void startCalculator(QWidget* owner) override;
     std::optional<QString> loginName() override;
     QString programFolder() override;
+    QString sharedFolder() override;
     QString notepadFolder() override;
     QString homeFolder() override;
     MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& title,
@@ -30,10 +31,19 @@ public:
     // A login name as the program shows it: nothing when it is empty or, with its
     // terminating NUL, does not fit the 144 bytes the program always kept for it.
     static std::optional<QString> fittingLoginName(const QByteArray& name);
-    // Where notepads are made for a program in programFolder: there when the user may write
-    // it, else in the user's data folder (a system-wide install), as Windows redirects a
-    // program's writes to its own folder.
-    static QString notepadFolderFor(const QString& programFolder);
+    // The folders the program takes its own files from and makes notepads in, for an
+    // executable in `executableFolder` (see Platform). An installed copy is one whose licence
+    // lies under <prefix>/share/mensurio and not beside the executable.
+    struct Folders {
+        QString program, shared;
+        bool notesBeside = false; // notepads in `program`, else in dataFolder()
+    };
+    static Folders foldersFor(const QString& executableFolder);
+    // The toolkit's AppDataLocation, made when missing, but never below a relative or empty
+    // folder; empty when there is none.
+    static QString dataFolder();
+    // The folder of the executable's real path; empty only when it cannot be named at all.
+    static QString executableFolder();
 };
 
 } // namespace mensurio

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace mensurio::files {
 
 // A write past the user's file-size limit (ulimit -f) then fails with EFBIG, as on a full
@@ -21,23 +23,46 @@ enum class Found {
     SomethingElse
 };
 
+enum class Accept {
+    // Whatever the name leads to: a link to a regular file is that file.
+    AnyFile,
+    // Only a regular file of the user's own under the name itself: a link, or another
+    // user's file, is SomethingElse. For a folder where others may have put things.
+    OwnFileOnly
+};
+
 // Opens `path` for reading without ever blocking (a FIFO or device of that name answers
-// SomethingElse instead of hanging) and says what is there. Links are followed: a link to
-// a regular file is that file. Nothing is read.
-Found probe(const QString& path);
+// SomethingElse instead of hanging) and says what is there. Nothing is read.
+Found probe(const QString& path, Accept accept = Accept::AnyFile);
 
 enum class Write {
     // Only where nothing has the name yet; an existing file, link or anything else keeps it.
     NewOnly,
     // The name is pointed at a new file: a link there is replaced, never written through,
-    // and a regular file the user may not write is left alone.
+    // and a regular file the user may not write is left alone. The new file keeps the
+    // permissions of the regular file it replaces.
     Replace
 };
+
+// The calls of a whole-file write that some file systems lack (vfat has neither unnamed
+// files, nor hard links, nor a rename that refuses to replace), or whose order matters for
+// a power cut. Each does what the system call of its name does; tests put others in their
+// place to stand in for such a file system or to watch the order.
+struct FileSystemCalls {
+    int (*openUnnamed)(int folder); // openat(folder, ".", O_TMPFILE | O_WRONLY ...)
+    int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
+    int (*renameat2)(int fromFolder, const char* from, int toFolder, const char* to,
+                     unsigned flags);
+    int (*fsync)(int fd);
+};
+FileSystemCalls& fileSystemCalls();
 
 // Writes `bytes` to a new file beside `path`, unnamed where the file system allows, and only
 // then gives it the name, so the name holds either everything or what it held before. On
 // failure nothing is left behind; after a crash, nothing either, or at the latest once the
-// next write of that name has run. A relative path is refused.
+// next write of that name has run. Where no file can be named after it is written (NewOnly
+// on vfat), it is made on its name, exclusively, and removed again if the write fails.
+// Success is reported once the data and the name are on the disk. A relative path is refused.
 bool writeWhole(const QString& path, const QByteArray& bytes, Write mode);
 
 } // namespace mensurio::files

@@ -42,25 +42,70 @@ bool sameFile(int fd, int folder, const char* name)
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-// The folder, made when missing, opened as it is and never through a link; -1 unless it is
-// the user's own and no one else may enter it. Another user could otherwise have made the
-// name a link to one of the user's folders, or a folder of theirs, and have the program
-// remove and create files where it should not, or lose the lock.
+// Whether another user could put something else at a name in this folder: only where they
+// may write it, and in a sticky folder (as /tmp) not even then for a name the user or root
+// owns, which the walk below asks of every name it passes.
+bool othersMayRename(const struct stat& folder)
+{
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (folder.st_mode & S_ISVTX) == 0;
+}
+
+bool userOrRoot(const struct stat& entry)
+{
+    return entry.st_uid == ::geteuid() || entry.st_uid == 0;
+}
+
+// The folder opened through a path no other user can change: every folder on the way is the
+// user's or root's and keeps its names from others, and so does every link taken. Another
+// user could otherwise move the folder away between two starts and have the next copy lock
+// somewhere else. A link's own target is taken as the kernel finds it. -1 when not so.
+int openUnmovable(const QByteArray& path)
+{
+    int folder = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QList<QByteArray> names = path.split('/');
+    for (const QByteArray& name : names) {
+        if (folder < 0)
+            return -1;
+        if (name.isEmpty() || name == ".")
+            continue;
+        struct stat parent {
+        }, entry{};
+        int next = -1;
+        if (name != ".." && ::fstat(folder, &parent) == 0 && userOrRoot(parent) &&
+            !othersMayRename(parent) &&
+            ::fstatat(folder, name.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+            userOrRoot(entry))
+            next = ::openat(folder, name.constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY |
+                                (S_ISLNK(entry.st_mode) ? 0 : O_NOFOLLOW));
+        ::close(folder);
+        folder = next;
+    }
+    return folder;
+}
+
+// The folder, opened as above, and made when missing where no other user can take or move
+// its name; -1 unless it is the user's own and no one else may enter it. Another user could
+// otherwise have made the name a link to one of the user's folders, or a folder of theirs,
+// and have the program remove and create files where it should not, or lose the lock.
 int openPrivateFolder(const QByteArray& folder)
 {
     if (!folder.startsWith('/'))
         return -1;
-    // A missing folder is made, and below the user's home its missing parents too (a new
-    // account has no cache folder yet); nothing is made outside the user's own folders.
+    // Below the user's home its missing parents are made too (a new account has no cache
+    // folder yet); nothing else is made outside the user's own folders.
     const QByteArray home = userfolders::home();
     if (home.size() > 1 && folder.startsWith(home + '/')) {
         for (qsizetype slash = folder.indexOf('/', home.size() + 1); slash > 0;
              slash = folder.indexOf('/', slash + 1))
             ::mkdir(folder.left(slash).constData(), 0700);
     }
-    ::mkdir(folder.constData(), 0700);
-    const int fd =
-        ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    const qsizetype slash = folder.lastIndexOf('/');
+    if (const int parent = openUnmovable(folder.left(slash)); parent >= 0) {
+        ::mkdirat(parent, folder.mid(slash + 1).constData(), 0700);
+        ::close(parent);
+    }
+    const int fd = openUnmovable(folder);
     if (fd < 0)
         return -1;
     struct stat there {};
@@ -157,15 +202,10 @@ InstanceLock InstanceLock::take(const QList<QByteArray>& folders)
 
 QList<QByteArray> InstanceLock::defaultFolders()
 {
-    QByteArray temporary = qgetenv("TMPDIR");
-    if (!temporary.startsWith('/'))
-        temporary = "/tmp";
-    // The temporary folder is shared: another user may hold its name for us. The cache
-    // folder is the user's own and takes over then.
+    // Nothing another user controls decides the place: not the shared temporary folder,
+    // where they could hold the name for the first copy and free it for the second.
     const QByteArray cache = userfolders::xdg("XDG_CACHE_HOME", "/.cache");
-    return {qgetenv("XDG_RUNTIME_DIR"),
-            temporary + "/mensurio-" + QByteArray::number(qulonglong(::geteuid())),
-            cache.isEmpty() ? QByteArray() : cache + "/mensurio"};
+    return {qgetenv("XDG_RUNTIME_DIR"), cache.isEmpty() ? QByteArray() : cache + "/mensurio"};
 }
 
 } // namespace mensurio

@@ -21,11 +21,12 @@ public:
     ~InstanceLock();
 
     // Tries the folders in order; the first in which a lock can be made decides. A folder
-    // counts only if it is the user's own, no link, and closed to everyone else. Where no
-    // folder can hold one, the state is Unavailable and the program runs unguarded.
+    // counts only if it is the user's own and closed to everyone else, reached through
+    // folders in which no other user can move or replace a name. Where no folder can hold
+    // one, the state is Unavailable and the program runs unguarded.
     static InstanceLock take(const QList<QByteArray>& folders);
-    // The user's runtime folder, then a folder of the user's own in the temporary folder,
-    // then one in the user's cache folder (where another user holds that name).
+    // The user's runtime folder, then one in the user's cache folder (where the runtime
+    // folder is missing, relative or not private). Never the shared temporary folder.
     // Reads only the environment, so a refused copy ends before the toolkit starts.
     static QList<QByteArray> defaultFolders();
 

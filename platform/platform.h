@@ -29,11 +29,17 @@ public:
     // ever had room for.
     virtual std::optional<QString> loginName() = 0;
 
-    // The folder that holds the executable, without a trailing separator; empty only when
-    // it cannot be named at all.
+    // The folder beside the executable that a copy carrying its files with it (a build
+    // folder, an unpacked copy) takes them from, without a trailing separator. Empty for an
+    // installed copy, and wherever another user could put files there: the folder counts only
+    // when it is the user's own (or root's) and writable by no one else.
     virtual QString programFolder() = 0;
-    // Where new category notepads are made: the program folder where the user may write
-    // it, the user's own data folder where not; empty when neither is available.
+    // Where an installed copy keeps its files: <prefix>/share/mensurio, under the same rule;
+    // empty for a copy that carries its files beside it.
+    virtual QString sharedFolder() = 0;
+    // Where new category notepads are made: the program folder where it is the user's own
+    // and the user may write it, the user's data folder otherwise (an installed copy always,
+    // whoever runs it); empty when neither is available.
     virtual QString notepadFolder() = 0;
     // The user's home folder, where the symbols export and the mail launches are rooted.
     virtual QString homeFolder() = 0;

@@ -3,18 +3,26 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace mensurio {
 
-void endStartupNotification()
+namespace {
+
+// Sends the "remove" message for `id` to the X server named by DISPLAY, and waits for the
+// server to have read it.
+void sendRemove(const char* id)
 {
-    const char* id = std::getenv("DESKTOP_STARTUP_ID");
-    if (!id || !*id)
-        return;
     // libxcb is taken from the process, where Qt's libraries have loaded it already, not
     // linked: a link of our own would put it in the way of every symbol lookup of every start.
     void* library = dlopen("libxcb.so.1", RTLD_LAZY);
@@ -95,6 +103,47 @@ void endStartupNotification()
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     xcb_disconnect(connection);
+}
+
+} // namespace
+
+void endStartupNotification()
+{
+    const char* id = std::getenv("DESKTOP_STARTUP_ID");
+    if (!id || !*id)
+        return;
+    // A server that does not answer (grabbed by another client, stopped) would hold the copy
+    // for as long as it stays so: libxcb waits for its answers without a limit. A child
+    // process talks to it instead, and is given a second; the message is a courtesy to the
+    // launcher, which ends its wait on its own after a while. The toolkit has not started
+    // yet, so the process has one thread and forking is safe.
+    int ended[2];
+    if (::pipe2(ended, O_CLOEXEC) != 0)
+        return;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ended[0]);
+        sendRemove(id);
+        ::_exit(0);
+    }
+    ::close(ended[1]);
+    if (child > 0) {
+        // The read end sees the end of the pipe when the child is gone.
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(1);
+        pollfd end{ended[0], POLLIN, 0};
+        for (int ready = -1; ready < 0;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            ready = left.count() > 0 ? ::poll(&end, 1, int(left.count())) : 0;
+            if (ready < 0 && errno != EINTR)
+                break;
+        }
+        ::kill(child, SIGKILL);
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    ::close(ended[0]);
 }
 
 } // namespace mensurio

@@ -1,5 +1,6 @@
 #include "platform/userfolders.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -34,6 +35,16 @@ QByteArray xdg(const char* variable, const char* underHome)
         return fromEnvironment;
     const QByteArray folder = home();
     return folder.isEmpty() ? QByteArray() : folder + underHome;
+}
+
+void ignoreRelativeValues()
+{
+    for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
+                                 "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+        const char* value = std::getenv(variable);
+        if (value && value[0] != '/')
+            ::unsetenv(variable);
+    }
 }
 
 } // namespace mensurio::userfolders

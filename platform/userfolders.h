@@ -24,4 +24,10 @@ QByteArray home();
 // empty without a home.
 QByteArray xdg(const char* variable, const char* underHome);
 
+// Removes XDG base folder variables that do not hold an absolute path from the environment,
+// before the toolkit starts: the rules say to ignore them, yet the toolkit takes them as they
+// stand and would make XDG_RUNTIME_DIR's folder, and look for its settings, in the working
+// folder. The programs the user opens then do not see them either.
+void ignoreRelativeValues();
+
 } // namespace mensurio::userfolders

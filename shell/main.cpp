@@ -2,6 +2,7 @@
 #include "platform/files.h"
 #include "platform/instancelock.h"
 #include "platform/startupnotification.h"
+#include "platform/userfolders.h"
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
 #include "ui/widgets.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = mensurio::answerCommandLine(argc, argv))
         return *status;
 
+    mensurio::userfolders::ignoreRelativeValues();
     // The single-copy lock comes first: a second copy ends here, silently, before the
     // toolkit or any window is built; it only tells the launcher that the start is over.
     mensurio::InstanceLock lock =
@@ -25,7 +27,7 @@ int main(int argc, char* argv[])
     }
 
     // Only the toolkit's start is guarded: it opens the display.
-    std::optional<mensurio::DisplayGuard> displayGuard(std::in_place);
+    std::optional<mensurio::DisplayGuard> displayGuard(std::in_place, argc, argv);
     QApplication app(argc, argv);
     displayGuard.reset();
     QApplication::setApplicationName(QStringLiteral("Mensurio"));

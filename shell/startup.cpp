@@ -46,6 +46,7 @@ struct Held {
 std::vector<Held> held;
 std::mutex heldLock; // the toolkit's event thread may speak while the toolkit starts
 QtMessageHandler forward = nullptr;
+QByteArray displayArgument; // the toolkit's -display, which wins over DISPLAY; null when none
 
 void replayHeld()
 {
@@ -70,7 +71,7 @@ QByteArray missingDisplay()
     const bool wayland = plugin.startsWith(QLatin1String("wayland"));
     if (!plugin.isEmpty() && !wayland && plugin != QLatin1String("xcb"))
         return {};
-    const QByteArray x11Display = qgetenv("DISPLAY");
+    const QByteArray x11Display = displayArgument.isNull() ? qgetenv("DISPLAY") : displayArgument;
     const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
     if (x11Display.isEmpty() && waylandDisplay.isEmpty())
         return "neither DISPLAY nor WAYLAND_DISPLAY is set";
@@ -108,7 +109,16 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 
 } // namespace
 
-DisplayGuard::DisplayGuard() : previous_(qInstallMessageHandler(holdOrEnd)) { forward = previous_; }
+DisplayGuard::DisplayGuard(int argc, char* argv[]) : previous_(qInstallMessageHandler(holdOrEnd))
+{
+    forward = previous_;
+    // As the toolkit reads its arguments: "--display" is "-display", and the last one counts.
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "-display" || argument == "--display")
+            displayArgument = argv[++i];
+    }
+}
 
 DisplayGuard::~DisplayGuard()
 {

@@ -13,11 +13,12 @@ namespace mensurio {
 std::optional<int> answerCommandLine(int argc, char* argv[]);
 
 // Held while QApplication is constructed. Where the toolkit can open no display, the program
-// ends with status 1 and one line that names what is missing, instead of the toolkit's
-// abort and core dump. Costs nothing else: no display is opened for the check.
+// ends with status 1 and one line that names what is missing (the X display given with
+// -display, else DISPLAY), instead of the toolkit's abort and core dump. Costs nothing else:
+// no display is opened for the check.
 class DisplayGuard {
 public:
-    DisplayGuard();
+    DisplayGuard(int argc, char* argv[]);
     ~DisplayGuard();
     DisplayGuard(const DisplayGuard&) = delete;
     DisplayGuard& operator=(const DisplayGuard&) = delete;

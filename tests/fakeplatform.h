@@ -2,6 +2,7 @@
 
 #include "platform/desktopplatform.h"
 
+#include <QDir>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -34,9 +35,10 @@ public:
     QString programFolderPath = QStringLiteral("/nonexistent/program");
     QString homeFolderPath = QStringLiteral("/nonexistent/home");
     std::optional<QString> notepadFolderPath; // the program folder when not set
+    std::optional<QString> sharedFolderPath;  // <program>/../share/mensurio when not set
     std::optional<QString> login = QStringLiteral("ada"); // as the user database holds it
-    QList<MessageAnswer> messageAnswers; // taken in order; Ok/No when empty
-    QStringList inputAnswers;            // taken in order; "" (Cancel) when empty
+    QList<MessageAnswer> messageAnswers;                  // taken in order; Ok/No when empty
+    QStringList inputAnswers;                             // taken in order; "" (Cancel) when empty
 
     // Recordings.
     QList<Launch> launches;
@@ -60,6 +62,13 @@ public:
         return login ? DesktopPlatform::fittingLoginName(login->toLocal8Bit()) : std::nullopt;
     }
     QString programFolder() override { return programFolderPath; }
+    QString sharedFolder() override
+    {
+        if (programFolderPath.isEmpty())
+            return sharedFolderPath.value_or(QString());
+        return sharedFolderPath.value_or(
+            QDir::cleanPath(programFolderPath + QStringLiteral("/../share/mensurio")));
+    }
     QString notepadFolder() override { return notepadFolderPath.value_or(programFolderPath); }
     QString homeFolder() override { return homeFolderPath; }
     MessageAnswer messageBox(QWidget*, const QString& text, const QString& title,

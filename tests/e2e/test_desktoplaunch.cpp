@@ -180,6 +180,8 @@ private slots:
     void launchRoutinesReachTheShell();
     void launchThatCannotBeCarriedOutSaysWhy_data();
     void launchThatCannotBeCarriedOutSaysWhy();
+    void failuresAreToldOneAtATime_data();
+    void failuresAreToldOneAtATime();
 
 private:
     QString startFolder_;
@@ -366,6 +368,56 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
     QVERIFY(recorders.allEnded()); // a stray second program too
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(recorders.finished(), status == 0 ? 0 : 1);
+}
+
+void TestDesktopLaunch::failuresAreToldOneAtATime_data()
+{
+    QTest::addColumn<QStringList>("files"); // opened in a burst, without xdg-open
+    QTest::addColumn<QStringList>("told");  // the boxes shown, in order
+
+    QTest::newRow("three files, one box after the other")
+        << QStringList{"/a.txt", "/b.txt", "/c.txt"} << QStringList{"/a.txt", "/b.txt", "/c.txt"};
+    QTest::newRow("the same file thrice, told once")
+        << QStringList{"/a.txt", "/a.txt", "/a.txt"} << QStringList{"/a.txt"};
+}
+
+void TestDesktopLaunch::failuresAreToldOneAtATime()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, told);
+
+    // Each launch fails at once, from the event loop, as openers ending together do; a box
+    // already up runs that loop.
+    DesktopPlatform platform;
+    int asked = 0;
+    for (const QString& file : std::as_const(files))
+        QTimer::singleShot(0, this, [&platform, &asked, file] {
+            ++asked;
+            platform.open(nullptr, file, QString());
+        });
+    // The boxes are answered once every launch has been asked for; until then they pile up
+    // if they are going to.
+    qsizetype mostAtOnce = 0;
+    QStringList shown;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        mostAtOnce =
+            std::max(mostAtOnce, std::count_if(windows.begin(), windows.end(), [](QWidget* window) {
+                         return qobject_cast<QMessageBox*>(window) && window->isVisible();
+                     }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && asked == files.size()) {
+            shown << box->text().section(QLatin1Char('"'), 1, 1);
+            box->done(QMessageBox::Ok);
+        }
+    });
+    user.start(10);
+
+    QTRY_COMPARE(shown, told);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(mostAtOnce, 1);
+    QCOMPARE(shown, told);
 }
 
 QTEST_MAIN(TestDesktopLaunch)

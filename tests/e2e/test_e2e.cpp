@@ -68,6 +68,7 @@ private slots:
     void secondCopyEndsSilentlyAndKilledCopyFreesTheLock();
     void startWithoutWindowAnswersOnTheTerminal_data();
     void startWithoutWindowAnswersOnTheTerminal();
+    void relativeRuntimeFolderMakesNothingInTheWorkingFolder();
     void copiesStartedTogetherLeaveOne_data();
     void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
@@ -382,8 +383,8 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
 {
     // What lies at the lock's name: a file's bytes, "<FIFO>" or "<no permission>" (an empty
     // file); nothing when null, in a runtime folder that cannot exist. Or, with no runtime
-    // folder either, what another user has put at the fallback folder's name in the shared
-    // temporary folder: a link to a folder of ours, or a folder of theirs open to all.
+    // folder either, what another user has put in the shared temporary folder at the name an
+    // earlier version locked in: a link to a folder of ours, or a folder of theirs open to all.
     QTest::addColumn<QByteArray>("left");
 
     QTest::newRow("empty lock file") << QByteArray("");
@@ -466,6 +467,9 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
     QTest::newRow("a display that cannot be opened, unknown argument ignored")
         << QStringList{"--unknown"} << ":4093" << false << 1 << ""
         << "Mensurio needs a graphical display: the X display \":4093\" could not be opened\n";
+    QTest::newRow("a display given with -display that cannot be opened")
+        << QStringList{"-display", ":4094"} << ":4093" << false << 1 << ""
+        << "Mensurio needs a graphical display: the X display \":4094\" could not be opened\n";
 }
 
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
@@ -494,6 +498,16 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
     QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
              out);
     QCOMPARE(QString::fromLocal8Bit(copy->readAllStandardError()), err);
+}
+
+void TestEndToEnd::relativeRuntimeFolderMakesNothingInTheWorkingFolder()
+{
+    const QDir working(session_->filePath(QStringLiteral("home")));
+    const QStringList before = working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QProcess* copy = startCopy({}, {{QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("relrun")}});
+    QVERIFY(copy);
+    QVERIFY2(!waitForMainWindow(copy).isEmpty(), "the main window never mapped");
+    QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell_data()

@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace mensurio;
@@ -191,9 +192,11 @@ struct Obstruction {
 };
 
 // A file-fault case's files, by their path with the case's folder written "~": a regular
-// file as its bytes, a link as "->" and its target, a FIFO as this mark.
+// file as its bytes (another user's, 65534's, after this mark), a link as "->" and its
+// target, a FIFO as this mark.
 using Tree = QMap<QString, QByteArray>;
 const QByteArray fifoMark = "<FIFO>";
+const QByteArray theirsMark = "<theirs>";
 
 void makeTree(const QString& base, const Tree& tree)
 {
@@ -203,8 +206,12 @@ void makeTree(const QString& base, const Tree& tree)
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (entry.value().startsWith("->"))
             QVERIFY(QFile::link(QString::fromUtf8(entry.value().mid(2)).replace('~', base), path));
-        else
+        else if (!entry.value().startsWith(theirsMark))
             writeFile(path, entry.value());
+        else {
+            writeFile(path, entry.value().mid(theirsMark.size()));
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        }
     }
 }
 
@@ -215,9 +222,10 @@ Tree readTree(const QString& base)
     QDirIterator it(base, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo entry(it.next());
+        const QByteArray owner = entry.ownerId() == ::geteuid() ? "" : theirsMark;
         tree.insert(entry.filePath().replace(base, QStringLiteral("~")),
                     entry.isSymLink() ? "->" + entry.symLinkTarget().replace(base, "~").toUtf8()
-                    : entry.isFile()  ? contents(entry.filePath())
+                    : entry.isFile()  ? owner + contents(entry.filePath())
                                       : fifoMark);
     }
     return tree;
@@ -397,6 +405,17 @@ void TestNotes::fileFaults_data()
     QTest::newRow("notepad: one already beside the program stays in use")
         << true << "~/data" << Tree{{weight, mine}} << Disk::Room << "" << weight
         << Tree{{weight, mine}};
+    QTest::newRow("notepad: a link beside the program is not followed")
+        << true << "~/data" << Tree{{weight, toPrecious}, {"~/outside/precious.txt", mine}}
+        << Disk::Room << "" << dataWeight
+        << Tree{{weight, toPrecious}, {"~/outside/precious.txt", mine}, {dataWeight, "\r\n"}};
+    QTest::newRow("notepad: another user's file beside the program is not used")
+        << true << "~/data" << Tree{{weight, theirsMark + mine}} << Disk::Room << "" << dataWeight
+        << Tree{{weight, theirsMark + mine}, {dataWeight, "\r\n"}};
+    QTest::newRow("notepad: a link where notepads are made is not opened")
+        << true << "~/program" << Tree{{weight, toPrecious}, {"~/outside/precious.txt", mine}}
+        << Disk::Room << notOpened + weight << ""
+        << Tree{{weight, toPrecious}, {"~/outside/precious.txt", mine}};
     QTest::newRow("notepad: program folder unknown, nothing made at the root")
         << true << "" << Tree{} << Disk::Room << notCreated + "Notepad of Weight.txt"
         << "" << Tree{};
@@ -446,6 +465,10 @@ void TestNotes::fileFaults()
     h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
     h.platform.notepadFolderPath = expand(notepadFolder);
     h.platform.homeFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/root");
+    if (!runningAsRoot() && std::any_of(before.cbegin(), before.cend(), [](const QByteArray& file) {
+            return file.startsWith(theirsMark);
+        }))
+        QSKIP("only root can give a file to another user");
     makeTree(base.path(), before);
     // What lands in the working folder shows in the tree.
     const QString workingFolder = QDir::currentPath();
