@@ -4,7 +4,7 @@
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
-#include <QCloseEvent>
+#include <QLabel>
 #include <QShortcut>
 #include <QPushButton>
 
@@ -27,7 +27,7 @@ AboutWindow::AboutWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220, context.mainWindow);
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &AboutWindow::backToMainWindow);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &AboutWindow::leave);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }
@@ -59,9 +59,17 @@ void AboutWindow::buildLayout()
                                    1500, 960, regular);
     for (QLabel* beside : {version, notice, registered})
         ui::indentPast(beside, logo);
-    userName_ = ui::label(this, QStringLiteral("UserName"), QStringLiteral("Computer User"), 2580,
-                          960, bold);
-    ui::indentPast(userName_, registered);
+    // Read once per run: the window is made once and only hidden afterwards.
+    QLabel* userName =
+        ui::label(this, QStringLiteral("UserName"),
+                  context_.platform.loginName().value_or(QString()), 2580, 960, bold);
+    ui::indentPast(userName, registered);
+    const int room = px(donateLeft) - userName->x() - px(120);
+    if (userName->width() > room) {
+        // A name too long for the line keeps its text; the tool tip shows all of it.
+        userName->resize(room, userName->height());
+        userName->setToolTip(userName->text());
+    }
 
     ui::ClickLabel* donate = ui::pictureBox(
         this, QStringLiteral("Image2"), QStringLiteral("donate.gif"),
@@ -109,28 +117,11 @@ void AboutWindow::buildLayout()
                          twipRect(6090, 300, 2025, 345));
     QPushButton* licence = button("Command1", QStringLiteral("Mensurio License Agreement"),
                                   twipRect(2430, 300, 3495, 345));
-    connect(backButton_, &QPushButton::clicked, this, &AboutWindow::backToMainWindow);
+    connect(backButton_, &QPushButton::clicked, this, &AboutWindow::leave);
     connect(licence, &QPushButton::clicked, this, &AboutWindow::openLicence);
     // The two buttons are the only controls that take the focus, the way back first.
     setTabOrder(backButton_, licence);
     backButton_->setFocus(Qt::OtherFocusReason); // takes effect when the window first activates
-}
-
-void AboutWindow::load()
-{
-    userName_->setText(context_.platform.loginName().value_or(QString()));
-    ui::fitToText(userName_);
-    const int room = px(donateLeft) - userName_->x() - px(120);
-    if (userName_->width() > room) {
-        // A name too long for the line keeps its text; the tool tip shows all of it.
-        userName_->resize(room, userName_->height());
-        userName_->setToolTip(userName_->text());
-    }
-}
-
-void AboutWindow::backToMainWindow()
-{
-    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::Disabled);
 }
 
 void AboutWindow::openLicence() { launch::openLicence(context_); }
@@ -140,13 +131,5 @@ void AboutWindow::donate() { launch::donate(context_); }
 void AboutWindow::vote() { launch::openWebPage(context_); }
 
 void AboutWindow::mailSupport() { launch::mailSupport(context_); }
-
-void AboutWindow::closeEvent(QCloseEvent* event)
-{
-    // The frame's close box must not strand a disabled main window: it goes back the way
-    // the button does, and the window stays loaded for its next showing.
-    backToMainWindow();
-    event->ignore();
-}
 
 } // namespace mensurio

@@ -4,7 +4,6 @@
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
-#include <QCloseEvent>
 #include <QShortcut>
 #include <QLineEdit>
 
@@ -19,7 +18,7 @@ FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335, context.mainWindow);
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FeedbackWindow::backToMainWindow);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FeedbackWindow::leave);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }
@@ -54,7 +53,7 @@ void FeedbackWindow::buildLayout()
     ui::ClickLabel* exit =
         ui::pictureBox(box, QStringLiteral("Image4"), QStringLiteral("exit.ico"),
                        twipRect(6630, 210, 240, 240), QStringLiteral("Exit Typelore"), true);
-    connect(exit, &ui::ClickLabel::clicked, this, &FeedbackWindow::backToMainWindow);
+    connect(exit, &ui::ClickLabel::clicked, this, &FeedbackWindow::leave);
 
     // Write to the maker.
     ui::pictureBox(box, QStringLiteral("Image29"), QStringLiteral("contact.ico"),
@@ -119,14 +118,6 @@ void FeedbackWindow::buildLayout()
          QStringLiteral("list."));
 }
 
-// Everything the window shows is fixed, and Mail starts empty: loading has nothing to do.
-void FeedbackWindow::load() {}
-
-void FeedbackWindow::backToMainWindow()
-{
-    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::Disabled);
-}
-
 void FeedbackWindow::mailSupport() { launch::mailSupport(context_); }
 
 void FeedbackWindow::tellAFriend()
@@ -167,14 +158,6 @@ void FeedbackWindow::showNote(const QString& text)
 {
     context_.platform.messageBox(this, text, applicationTitle(), MessageButtons::Ok,
                                  MessageIcon::Information);
-}
-
-void FeedbackWindow::closeEvent(QCloseEvent* event)
-{
-    // The frame's close box must not strand a disabled main window: it leaves the way the
-    // exit picture does, and the window stays loaded with its Mail text.
-    backToMainWindow();
-    event->ignore();
 }
 
 } // namespace mensurio

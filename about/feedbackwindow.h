@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/context.h"
+#include "ui/secondarywindow.h"
 
-#include <QWidget>
 
 class QLineEdit;
 
@@ -12,25 +12,18 @@ namespace mensurio {
 // While it is shown the main window is disabled; every way out of it hands control back.
 // Between showings it keeps only the friend's address in the hidden Mail box.
 // Object name "ForMensurio".
-class FeedbackWindow : public QWidget {
+class FeedbackWindow : public ui::LockingWindow {
     Q_OBJECT
 public:
     explicit FeedbackWindow(Context& context);
 
-    // Load handling: runs once, when the registry creates the window.
-    void load();
-
     // What the controls do; each names the object it answers.
-    void backToMainWindow();     // "Image4", the exit picture
     void mailSupport();          // "Label6"
     void tellAFriend();          // "Label4"
     void openDownloadSite();     // "Label8"
     void openSecondSite();       // "Label12"
     void showDownloadSiteNote(); // "Image1"
     void showSecondSiteNote();   // "Image2"
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();

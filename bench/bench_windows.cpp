@@ -2,6 +2,7 @@
 // windows, and keystrokes travelling from the key filter through the conversion into
 // the partner field. Runs headless on the offscreen platform unless another is chosen.
 #include "fakeplatform.h"
+#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"
@@ -85,11 +86,11 @@ void BenchWindows::createAllPairWindows()
     int created = 0;
     QBENCHMARK {
         for (const UnitPair& pair : catalogue()) {
-            if (form.windows().instance(pair.windowName()))
+            if (test::named(form.windows()).instance(pair.windowName()))
                 ++created;
         }
         for (const UnitPair& pair : catalogue())
-            delete form.windows().existing(pair.windowName());
+            delete test::named(form.windows()).existing(pair.windowName());
     }
     QVERIFY(created > 0);
     QCOMPARE(created % int(pairCount), 0);
@@ -117,7 +118,7 @@ void BenchWindows::digitAndBackspace()
     // figures.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
-    auto* pairWindow = form.windows().show<PairWindow>(window);
+    auto* pairWindow = test::named(form.windows()).show<PairWindow>(window);
     QVERIFY(pairWindow);
     QVERIFY(QTest::qWaitForWindowExposed(pairWindow));
     auto* var1 = pairWindow->findChild<QLineEdit*>(QStringLiteral("Var1"));

@@ -107,8 +107,10 @@ SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
     setAutoFillBackground(true);
     // No WA_DeleteOnClose: the title bar's close only hides the window, which keeps the
     // registry's one instance alive until the program ends.
+    if (context.mainWindow)
+        setWindowIcon(context.mainWindow->windowIcon());
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SymbolsWindow::backToMainWindow);
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SymbolsWindow::leave);
 }
 
 void SymbolsWindow::buildLayout()
@@ -144,7 +146,7 @@ void SymbolsWindow::buildLayout()
     QPushButton* closeButton =
         button("Command1", QStringLiteral("Click here to close this window"), 2880);
     connect(exportButton, &QPushButton::clicked, this, &SymbolsWindow::exportSymbols);
-    connect(closeButton, &QPushButton::clicked, this, &SymbolsWindow::backToMainWindow);
+    connect(closeButton, &QPushButton::clicked, this, &SymbolsWindow::leave);
 
     auto* symbolsText = new QPlainTextEdit(frame);
     symbolsText->setObjectName(QStringLiteral("SymbolsText"));
@@ -170,17 +172,6 @@ void SymbolsWindow::buildLayout()
     setTabOrder(focusHolder_, symbolsText);
     setTabOrder(symbolsText, exportButton);
     setTabOrder(exportButton, closeButton);
-}
-
-void SymbolsWindow::load()
-{
-    if (context_.mainWindow)
-        setWindowIcon(context_.mainWindow->windowIcon());
-}
-
-void SymbolsWindow::backToMainWindow()
-{
-    ui::backToMainWindow(this, context_.mainWindow, ui::MainWindowState::LeftEnabled);
 }
 
 void SymbolsWindow::exportSymbols()

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/context.h"
+#include "ui/secondarywindow.h"
 
 #include <QByteArray>
 #include <QStringView>
-#include <QWidget>
 
 class QLineEdit;
 
@@ -17,16 +17,12 @@ QByteArray toWindows1252(QStringView text);
 // Six characters that are awkward to type (superscripts, degree sign, fractions), shown
 // for copying and exported to a text file in the root folder. The main window's
 // registry creates it once and only hides it afterwards. Object name "Symbols".
-class SymbolsWindow : public QWidget {
+class SymbolsWindow : public ui::SecondaryWindow {
     Q_OBJECT
 public:
     explicit SymbolsWindow(Context& context);
 
-    // Load handling: runs once, when the registry creates the window.
-    void load();
-
     // What the controls do; each names the object it answers.
-    void backToMainWindow(); // "Command1": hide and hand the front back to the main window
     void exportSymbols();    // "Command2": export the symbols and open the file
 
 protected:

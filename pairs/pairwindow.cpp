@@ -38,6 +38,11 @@ PairWindow::PairWindow(const UnitPair& pair, Context& context) : pair_(pair), co
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     buildLayout();
+    if (pair_.category == Category::Volume && context_.mainWindow)
+        setWindowIcon(context_.mainWindow->windowIcon());
+    direction_->setCurrentIndex(direction_->findText(QString::fromLatin1(pair_.firstEntry),
+                                                     Qt::MatchExactly | Qt::MatchCaseSensitive));
+    directionChosen();
     // Escape leaves the window as its close picture does, keeping texts and direction.
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &PairWindow::hideWindow);
 }
@@ -124,15 +129,6 @@ void PairWindow::buildLayout()
     // Only the two fields and the selector take the focus, in this order.
     setTabOrder(firstField_, secondField_);
     setTabOrder(secondField_, direction_);
-}
-
-void PairWindow::load()
-{
-    if (pair_.category == Category::Volume && context_.mainWindow)
-        setWindowIcon(context_.mainWindow->windowIcon());
-    direction_->setCurrentIndex(direction_->findText(QString::fromLatin1(pair_.firstEntry),
-                                                     Qt::MatchExactly | Qt::MatchCaseSensitive));
-    directionChosen();
 }
 
 void PairWindow::directionChosen()

@@ -23,9 +23,6 @@ public:
 
     const UnitPair& pair() const { return pair_; }
 
-    // Load handling: runs once, when the registry creates the window.
-    void load();
-
     // What the controls do; each names the object it answers.
     void directionChosen(); // "Parts": the user picked an entry
     void convertForward();  // "Var1" changed

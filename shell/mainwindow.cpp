@@ -5,6 +5,7 @@
 #include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
+#include "ui/secondarywindow.h"
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
@@ -157,7 +158,7 @@ QAction* separator(QMenu* menu, const char* name)
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform) : context_{platform, this}
+MainWindow::MainWindow(Platform& platform) : context_{platform, this}, windows_(context_)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Mensurio - Version 1.2"));
@@ -182,7 +183,6 @@ MainWindow::MainWindow(Platform& platform) : context_{platform, this}
     buildCategoryFrames(client);
     buildCommandFrame(client);
     buildMenus();
-    registerWindows();
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -254,8 +254,7 @@ void MainWindow::buildCategoryFrames(QWidget* client)
             ui::ClickLabel* link =
                 ui::linkLabel(box, QLatin1String(names.label), pair.titleText(), category.labelLeft,
                               top, regular, ui::linkColour());
-            const QString window = pair.windowName();
-            connect(link, &ui::ClickLabel::clicked, this, [this, window] { showPair(window); });
+            connect(link, &ui::ClickLabel::clicked, this, [this, &pair] { showPair(pair.id); });
         }
     }
 }
@@ -313,9 +312,8 @@ void MainWindow::buildMenus()
         separator(sub, group.firstLine);
         for (int i = 0; i < group.count; ++i) {
             const PairId pair = group.pairs[static_cast<std::size_t>(i)];
-            const QString window = unitPair(pair).windowName();
             item(sub, group.items[static_cast<std::size_t>(i)], menuCaption(pair), QKeySequence(),
-                 [this, window] { showPair(window); });
+                 [this, pair] { showPair(pair); });
         }
         separator(sub, group.lastLine);
     }
@@ -344,32 +342,6 @@ void MainWindow::buildMenus()
          [this] { showAbout(); });
 }
 
-void MainWindow::registerWindows()
-{
-    for (const UnitPair& pair : catalogue()) {
-        windows_.add(pair.windowName(), [this, &pair]() -> QWidget* {
-            auto* window = new PairWindow(pair, context_);
-            window->load();
-            return window;
-        });
-    }
-    windows_.add(QStringLiteral("Symbols"), [this]() -> QWidget* {
-        auto* window = new SymbolsWindow(context_);
-        window->load();
-        return window;
-    });
-    windows_.add(QStringLiteral("AboutApp"), [this]() -> QWidget* {
-        auto* window = new AboutWindow(context_);
-        window->load();
-        return window;
-    });
-    windows_.add(QStringLiteral("ForMensurio"), [this]() -> QWidget* {
-        auto* window = new FeedbackWindow(context_);
-        window->load();
-        return window;
-    });
-}
-
 void MainWindow::confirmClose()
 {
     const MessageAnswer answer = context_.platform.messageBox(
@@ -383,20 +355,35 @@ void MainWindow::endProgram() { context_.platform.endProgram(); }
 
 void MainWindow::minimize() { setWindowState(windowState() | Qt::WindowMinimized); }
 
-void MainWindow::showPair(const QString& window) { windows_.show(window); }
+void MainWindow::showPair(PairId pair) { windows_.show(pair); }
 
-void MainWindow::showSymbols() { windows_.show(QStringLiteral("Symbols")); }
-
-void MainWindow::showAbout()
+void MainWindow::showSymbols()
 {
-    setEnabled(false);
-    windows_.show(QStringLiteral("AboutApp"));
+    connect(windows_.show(Secondary::Symbols), &ui::SecondaryWindow::left, this,
+            &MainWindow::comeForward, Qt::UniqueConnection);
 }
 
-void MainWindow::showFeedback()
+void MainWindow::showAbout() { showLocking(Secondary::About); }
+
+void MainWindow::showFeedback() { showLocking(Secondary::Feedback); }
+
+void MainWindow::showLocking(Secondary window)
 {
     setEnabled(false);
-    windows_.show(QStringLiteral("ForMensurio"));
+    connect(windows_.show(window), &ui::SecondaryWindow::left, this, &MainWindow::unlock,
+            Qt::UniqueConnection);
+}
+
+void MainWindow::unlock()
+{
+    setEnabled(true);
+    comeForward();
+}
+
+void MainWindow::comeForward()
+{
+    raise();
+    activateWindow();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

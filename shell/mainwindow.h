@@ -28,11 +28,11 @@ public:
     // menu "Minimize").
     void minimize();
 
-    // Commands that show another window, by its object name.
-    void showPair(const QString& window); // the category frames' links and the pair menus
-    void showSymbols();                   // menu "VIP": "Symbols"
-    void showAbout();                     // "Command3", menu "About": "AboutApp"
-    void showFeedback();                  // menu "LikeIt": "ForMensurio"
+    // Commands that show another window.
+    void showPair(PairId pair); // the category frames' links and the pair menus
+    void showSymbols();         // menu "VIP": "Symbols"
+    void showAbout();           // "Command3", menu "About": "AboutApp"
+    void showFeedback();        // menu "LikeIt": "ForMensurio"
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -42,7 +42,11 @@ private:
     void buildCategoryFrames(QWidget* client);
     void buildCommandFrame(QWidget* client);
     void buildMenus();
-    void registerWindows();
+    // Shows a window that the main window stays disabled behind until it leaves.
+    void showLocking(Secondary window);
+    // Takes control back from a window that left: enabled again after a locking one.
+    void unlock();
+    void comeForward();
 
     Context context_;
     WindowRegistry windows_;

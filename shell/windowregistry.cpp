@@ -1,39 +1,16 @@
 #include "shell/windowregistry.h"
 
+#include "about/aboutwindow.h"
+#include "about/feedbackwindow.h"
+#include "notes/symbolswindow.h"
+#include "pairs/pairwindow.h"
+
 namespace mensurio {
 
-WindowRegistry::~WindowRegistry()
-{
-    for (Entry& entry : entries_)
-        delete entry.window.data();
-}
+namespace {
 
-void WindowRegistry::add(const QString& name, Factory factory)
+template <typename Window> Window* bringUp(Window* window)
 {
-    entries_.insert(name, Entry{std::move(factory), {}});
-}
-
-QWidget* WindowRegistry::instance(const QString& name)
-{
-    auto it = entries_.find(name);
-    if (it == entries_.end())
-        return nullptr;
-    if (!it->window)
-        it->window = it->factory();
-    return it->window;
-}
-
-QWidget* WindowRegistry::existing(const QString& name) const
-{
-    auto it = entries_.constFind(name);
-    return it == entries_.constEnd() ? nullptr : it->window.data();
-}
-
-QWidget* WindowRegistry::show(const QString& name)
-{
-    QWidget* window = instance(name);
-    if (!window)
-        return nullptr;
     if (window->isMinimized())
         window->showNormal();
     else
@@ -42,5 +19,56 @@ QWidget* WindowRegistry::show(const QString& name)
     window->activateWindow();
     return window;
 }
+
+} // namespace
+
+WindowRegistry::~WindowRegistry()
+{
+    for (const QPointer<PairWindow>& window : pairs_)
+        delete window.data();
+    for (const QPointer<ui::SecondaryWindow>& window : secondaries_)
+        delete window.data();
+}
+
+template <typename Window, typename Slot, typename... Arguments>
+Window* WindowRegistry::made(QPointer<Slot>& slot, const Arguments&... arguments)
+{
+    if (!slot)
+        slot = new Window(arguments..., context_);
+    return static_cast<Window*>(slot.data());
+}
+
+PairWindow* WindowRegistry::instance(PairId pair)
+{
+    return made<PairWindow>(pairs_[static_cast<std::size_t>(pair)], unitPair(pair));
+}
+
+ui::SecondaryWindow* WindowRegistry::instance(Secondary window)
+{
+    QPointer<ui::SecondaryWindow>& slot = secondaries_[static_cast<std::size_t>(window)];
+    switch (window) {
+    case Secondary::Symbols:
+        return made<SymbolsWindow>(slot);
+    case Secondary::About:
+        return made<AboutWindow>(slot);
+    case Secondary::Feedback:
+        return made<FeedbackWindow>(slot);
+    }
+    return nullptr;
+}
+
+PairWindow* WindowRegistry::existing(PairId pair) const
+{
+    return pairs_[static_cast<std::size_t>(pair)];
+}
+
+ui::SecondaryWindow* WindowRegistry::existing(Secondary window) const
+{
+    return secondaries_[static_cast<std::size_t>(window)];
+}
+
+PairWindow* WindowRegistry::show(PairId pair) { return bringUp(instance(pair)); }
+
+ui::SecondaryWindow* WindowRegistry::show(Secondary window) { return bringUp(instance(window)); }
 
 } // namespace mensurio

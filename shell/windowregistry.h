@@ -1,44 +1,49 @@
 #pragma once
 
-#include <QHash>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QWidget>
+#include "core/catalogue.h"
+#include "platform/context.h"
 
-#include <functional>
+#include <QPointer>
+
+#include <array>
 
 namespace mensurio {
 
-// Each secondary window exists at most once. The first showing creates it and runs its
-// load handling (inside the factory); later showings only make it visible and raise it.
-// A window its frame closed with WA_DeleteOnClose is gone, and the next showing creates
-// it anew.
+class PairWindow;
+namespace ui {
+class SecondaryWindow;
+}
+
+// The windows besides the 22 pair windows.
+enum class Secondary { Symbols, About, Feedback };
+
+// Each secondary window exists at most once. The first showing creates it; later showings
+// only make it visible and raise it. A window its frame closed with WA_DeleteOnClose is
+// gone, and the next showing creates it anew.
 class WindowRegistry {
 public:
-    using Factory = std::function<QWidget*()>;
-
-    WindowRegistry() = default;
+    explicit WindowRegistry(Context& context) : context_(context) {}
     ~WindowRegistry();
     WindowRegistry(const WindowRegistry&) = delete;
     WindowRegistry& operator=(const WindowRegistry&) = delete;
 
-    void add(const QString& name, Factory factory);
-    // The window's single instance, created and loaded when missing.
-    QWidget* instance(const QString& name);
+    // The window's single instance, created when missing.
+    PairWindow* instance(PairId pair);
+    ui::SecondaryWindow* instance(Secondary window);
     // The instance when it exists, without creating it.
-    QWidget* existing(const QString& name) const;
-    // Creates and loads when missing, then shows and raises.
-    QWidget* show(const QString& name);
-
-    template <typename W> W* show(const QString& name) { return qobject_cast<W*>(show(name)); }
+    PairWindow* existing(PairId pair) const;
+    ui::SecondaryWindow* existing(Secondary window) const;
+    // Creates when missing, then shows and raises.
+    PairWindow* show(PairId pair);
+    ui::SecondaryWindow* show(Secondary window);
 
 private:
-    struct Entry {
-        Factory factory;
-        QPointer<QWidget> window;
-    };
-    QHash<QString, Entry> entries_;
+    template <typename Window, typename Slot, typename... Arguments>
+    Window* made(QPointer<Slot>& slot, const Arguments&... arguments);
+
+    Context& context_;
+    std::array<QPointer<PairWindow>, pairCount> pairs_;
+    std::array<QPointer<ui::SecondaryWindow>, 3> secondaries_;
 };
 
 } // namespace mensurio

@@ -708,15 +708,4 @@ void keepInFrontOf(QWidget* window, QWidget* owner)
     window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
-void backToMainWindow(QWidget* window, QWidget* mainWindow, MainWindowState state)
-{
-    if (mainWindow && state == MainWindowState::Disabled)
-        mainWindow->setEnabled(true);
-    window->hide();
-    if (mainWindow) {
-        mainWindow->raise();
-        mainWindow->activateWindow();
-    }
-}
-
 } // namespace mensurio::ui

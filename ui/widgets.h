@@ -123,11 +123,4 @@ QScreen* openingScreen(const QWidget* mainWindow);
 // it, also while the owner is disabled and the user clicks on it.
 void keepInFrontOf(QWidget* window, QWidget* owner);
 
-// Whether a secondary window disabled the main window while it was shown.
-enum class MainWindowState { LeftEnabled, Disabled };
-// Hides a secondary window and hands control back to the main window: enabled again when
-// the window had disabled it, then raised and active. A window that left the main window
-// alone must not enable it: another window may still hold it disabled.
-void backToMainWindow(QWidget* window, QWidget* mainWindow, MainWindowState state);
-
 } // namespace mensurio::ui

@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "windows.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -28,7 +29,7 @@ struct Harness {
             QTest::mouseClick(mainWindow->findChild<QWidget*>("Command3"), Qt::LeftButton);
         else
             mainWindow->findChild<QAction*>("LikeIt")->trigger();
-        return mainWindow->windows().existing(window);
+        return test::named(mainWindow->windows()).existing(window);
     }
     static void click(QWidget* window, const QString& control)
     {
@@ -144,7 +145,7 @@ void TestAbout::mainWindowLockedWhileShown()
     QVERIFY(!shown->isVisible());
     QVERIFY(h.mainWindow->isEnabled());
     QTRY_COMPARE(QApplication::activeWindow(), h.mainWindow.get());
-    QCOMPARE(h.mainWindow->windows().existing(window), shown); // hidden, not unloaded
+    QCOMPARE(test::named(h.mainWindow->windows()).existing(window), shown); // hidden, not unloaded
 
     tryInput();
     QCOMPARE(h.platform.launches.size(), 1);

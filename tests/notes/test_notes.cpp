@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "windows.h"
 #include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
@@ -86,14 +87,12 @@ struct Harness {
     void clickNotePad(const QString& window)
     {
         PairWindow pairWindow(unitPair(*pairByWindow(window)), *context);
-        pairWindow.load();
         pairWindow.show();
         QTest::mouseClick(pairWindow.findChild<QLabel*>(QStringLiteral("NotePad")), Qt::LeftButton);
     }
     std::unique_ptr<SymbolsWindow> loadSymbols()
     {
         auto symbols = std::make_unique<SymbolsWindow>(*context);
-        symbols->load();
         return symbols;
     }
     QString exportPath() const
@@ -718,7 +717,7 @@ void TestNotes::hiddenWindowComesBackWithoutReloading()
     mainWindow.show();
     mainWindow.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
     auto* symbols =
-        qobject_cast<SymbolsWindow*>(mainWindow.windows().existing(QStringLiteral("Symbols")));
+        qobject_cast<SymbolsWindow*>(test::named(mainWindow.windows()).existing(QStringLiteral("Symbols")));
     QVERIFY(symbols);
     QVERIFY(symbols->isVisible());
     QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
@@ -737,7 +736,7 @@ void TestNotes::hiddenWindowComesBackWithoutReloading()
     QCOMPARE(platform.endRequests, 0);
 
     mainWindow.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
-    QCOMPARE(mainWindow.windows().existing(QStringLiteral("Symbols")), symbols);
+    QCOMPARE(test::named(mainWindow.windows()).existing(QStringLiteral("Symbols")), symbols);
     QVERIFY(symbols->isVisible());
     QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));
 }

@@ -30,7 +30,6 @@ struct Harness {
         mainWindow->setWindowIcon(QIcon(marker));
         context = std::make_unique<Context>(Context{platform, mainWindow.get(), locale});
         pairWindow = std::make_unique<PairWindow>(unitPair(*pairByWindow(window)), *context);
-        pairWindow->load();
     }
     QLineEdit* var1() const { return pairWindow->findChild<QLineEdit*>("Var1"); }
     QLineEdit* var2() const { return pairWindow->findChild<QLineEdit*>("Var2"); }

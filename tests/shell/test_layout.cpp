@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"
@@ -201,7 +202,7 @@ void TestLayout::geometry()
 
     Fixture f;
     QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : f.mainWindow->windows().instance(window);
+                                                        : test::named(f.mainWindow->windows()).instance(window);
     QVERIFY(root);
     QWidget* widget = findIn(root, control);
     QVERIFY2(widget, qPrintable(control));
@@ -275,7 +276,7 @@ void TestLayout::autoSizedLabels()
 
     Fixture f;
     QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : f.mainWindow->windows().instance(window);
+                                                        : test::named(f.mainWindow->windows()).instance(window);
     auto* widget = qobject_cast<QLabel*>(findIn(root, label));
     QVERIFY(widget);
     QCOMPARE(widget->text(), text);
@@ -308,7 +309,7 @@ void TestLayout::labelsAsLargeAsTheirSizeHint()
     // its font if that is higher: the labels measure their text themselves.
     Fixture f;
     QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : f.mainWindow->windows().instance(window);
+                                                        : test::named(f.mainWindow->windows()).instance(window);
     int checked = 0;
     for (const QLabel* label : root->findChildren<QLabel*>()) {
         // The user's name is fitted to the name as it is loaded.
@@ -344,7 +345,7 @@ void TestLayout::clientAreas()
     QFETCH(QString, caption);
 
     Fixture f;
-    QWidget* pair = f.mainWindow->windows().instance(window);
+    QWidget* pair = test::named(f.mainWindow->windows()).instance(window);
     QCOMPARE(pair->size(), client);
     QCOMPARE(pair->minimumSize(), client);
     QCOMPARE(pair->maximumSize(), client);
@@ -402,7 +403,7 @@ void TestLayout::pairWindowTexts()
     QFETCH(QString, toolTip);
 
     Fixture f;
-    QWidget* pair = f.mainWindow->windows().instance(window);
+    QWidget* pair = test::named(f.mainWindow->windows()).instance(window);
     QWidget* widget = pair->findChild<QWidget*>(control);
     QVERIFY(widget);
     QCOMPARE(widget->toolTip(), toolTip);
@@ -417,7 +418,7 @@ void TestLayout::pairWindowTexts()
 void TestLayout::pairWindowTabOrder()
 {
     Fixture f;
-    QWidget* pair = f.mainWindow->windows().show(QStringLiteral("Area2"));
+    QWidget* pair = test::named(f.mainWindow->windows()).show(QStringLiteral("Area2"));
     QVERIFY(QTest::qWaitForWindowExposed(pair));
     QTRY_COMPARE(QApplication::focusWidget(), pair->findChild<QWidget*>("Var1"));
     QStringList order;
@@ -604,7 +605,7 @@ void TestLayout::accessibleNames()
     Fixture f;
     QList<QWidget*> roots{f.mainWindow.get()};
     for (const UnitPair& pair : catalogue())
-        roots << f.mainWindow->windows().instance(pair.windowName());
+        roots << test::named(f.mainWindow->windows()).instance(pair.windowName());
     for (QWidget* root : roots) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
             const bool interactive =
@@ -618,7 +619,7 @@ void TestLayout::accessibleNames()
             QVERIFY2(hasText, qPrintable(root->objectName() + "/" + widget->objectName()));
         }
     }
-    auto* pair = f.mainWindow->windows().instance(QStringLiteral("Temp1"));
+    auto* pair = test::named(f.mainWindow->windows()).instance(QStringLiteral("Temp1"));
     QCOMPARE(pair->findChild<QWidget*>("Var1")->accessibleName(), QStringLiteral("Fahrenheit"));
     QCOMPARE(pair->findChild<QWidget*>("Var2")->accessibleName(), QStringLiteral("Celsius"));
 }
@@ -636,8 +637,8 @@ void TestLayout::fontsResolveToTahoma()
     } rows[] = {{f.mainWindow.get(), "Label9", 8.25, false},
                 {f.mainWindow.get(), "Label1", 8.25, true},
                 {f.mainWindow.get(), "Label25", 14.25, false},
-                {f.mainWindow->windows().instance("Length2"), "Label22", 8.25, true},
-                {f.mainWindow->windows().instance("Length2"), "Var1", 8.25, false}};
+                {test::named(f.mainWindow->windows()).instance("Length2"), "Label22", 8.25, true},
+                {test::named(f.mainWindow->windows()).instance("Length2"), "Var1", 8.25, false}};
     for (const auto& row : rows) {
         auto* widget = row.root->findChild<QWidget*>(row.name);
         QVERIFY(widget);

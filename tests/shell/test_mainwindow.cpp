@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
@@ -82,6 +83,7 @@ private slots:
     void shortcutsPassThroughFocusedText1();
     void escapeLeavesSecondaryWindows_data();
     void escapeLeavesSecondaryWindows();
+    void symbolsLeavesTheMainWindowLockedBehindAbout();
     void windowsOpenOnTheMainWindowsScreen_data();
     void windowsOpenOnTheMainWindowsScreen();
 };
@@ -131,7 +133,7 @@ void TestMainWindow::closeAppAsks()
     QFETCH(bool, yes);
 
     Harness h;
-    auto* pair = h.mainWindow->windows().show<PairWindow>(QStringLiteral("Length5"));
+    auto* pair = test::named(h.mainWindow->windows()).show<PairWindow>(QStringLiteral("Length5"));
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("3"));
     h.platform.messageAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
 
@@ -175,7 +177,7 @@ void TestMainWindow::endingWithoutQuestion()
     QFETCH(QString, road);
     QFETCH(QString, alsoShown);
     Harness h;
-    h.mainWindow->windows().show(QStringLiteral("Weight1"));
+    test::named(h.mainWindow->windows()).show(QStringLiteral("Weight1"));
     if (!alsoShown.isEmpty()) {
         h.action(alsoShown)->trigger();
         QVERIFY(!h.mainWindow->isEnabled());
@@ -200,7 +202,7 @@ void TestMainWindow::minimizeCommandsLeavePairWindows()
 {
     QFETCH(QString, command);
     Harness h;
-    QWidget* pair = h.mainWindow->windows().show(QStringLiteral("Temp2"));
+    QWidget* pair = test::named(h.mainWindow->windows()).show(QStringLiteral("Temp2"));
     if (QAction* action = h.mainWindow->findChild<QAction*>(command))
         action->trigger();
     else
@@ -244,7 +246,7 @@ void TestMainWindow::pairCommandsShowOneInstance()
         else
             h.click(command);
     }
-    QWidget* shown = h.mainWindow->windows().existing(window);
+    QWidget* shown = test::named(h.mainWindow->windows()).existing(window);
     QVERIFY(shown);
     QVERIFY(shown->isVisible());
     QCOMPARE(visibleTopLevels(), 2); // the main window and one pair window
@@ -258,13 +260,13 @@ void TestMainWindow::hiddenPairWindowReturnsWithValues()
 {
     Harness h;
     h.click(QStringLiteral("Label13")); // Inch <> Centimetre
-    auto* pair = qobject_cast<PairWindow*>(h.mainWindow->windows().existing("Length5"));
+    auto* pair = qobject_cast<PairWindow*>(test::named(h.mainWindow->windows()).existing("Length5"));
     QVERIFY(pair);
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("12"));
     QTest::mouseClick(pair->findChild<QWidget*>("Image1"), Qt::LeftButton);
     QVERIFY(!pair->isVisible());
     h.action(QStringLiteral("LenghtMenu5"))->trigger();
-    QCOMPARE(h.mainWindow->windows().existing("Length5"), pair);
+    QCOMPARE(test::named(h.mainWindow->windows()).existing("Length5"), pair);
     QVERIFY(pair->isVisible());
     QCOMPARE(pair->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
 }
@@ -272,16 +274,16 @@ void TestMainWindow::hiddenPairWindowReturnsWithValues()
 void TestMainWindow::frameClosedPairWindowComesBackNew()
 {
     Harness h;
-    auto* pair = h.mainWindow->windows().show<PairWindow>(QStringLiteral("Temp1"));
+    auto* pair = test::named(h.mainWindow->windows()).show<PairWindow>(QStringLiteral("Temp1"));
     QTest::keyClick(pair->findChild<QWidget*>("Parts"), Qt::Key_Down);
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var2"), QStringLiteral("100"));
     QPointer<QWidget> old = pair;
     pair->close();
     QTRY_VERIFY(old.isNull());
-    QCOMPARE(h.mainWindow->windows().existing("Temp1"), nullptr);
+    QCOMPARE(test::named(h.mainWindow->windows()).existing("Temp1"), nullptr);
 
     h.click(QStringLiteral("Label26"));
-    auto* fresh = qobject_cast<PairWindow*>(h.mainWindow->windows().existing("Temp1"));
+    auto* fresh = qobject_cast<PairWindow*>(test::named(h.mainWindow->windows()).existing("Temp1"));
     QVERIFY(fresh);
     QVERIFY(fresh->findChild<QLineEdit*>("Var1")->text().isEmpty());
     QVERIFY(fresh->findChild<QLineEdit*>("Var2")->text().isEmpty());
@@ -357,7 +359,7 @@ void TestMainWindow::shortcutsPassThroughFocusedText1()
     } else if (kind == QLatin1String("minimized")) {
         QVERIFY(h.mainWindow->windowState() & Qt::WindowMinimized);
     } else {
-        QWidget* window = h.mainWindow->windows().existing(detail);
+        QWidget* window = test::named(h.mainWindow->windows()).existing(detail);
         QVERIFY(window);
         QVERIFY(window->isVisible());
     }
@@ -385,7 +387,7 @@ void TestMainWindow::escapeLeavesSecondaryWindows()
     Harness h;
     if (!command.isEmpty())
         h.action(command)->trigger();
-    QWidget* shown = command.isEmpty() ? h.mainWindow.get() : h.mainWindow->windows().existing(window);
+    QWidget* shown = command.isEmpty() ? h.mainWindow.get() : test::named(h.mainWindow->windows()).existing(window);
     QVERIFY(shown && shown->isVisible());
     auto* var1 = shown->findChild<QLineEdit*>("Var1");
     if (var1) // a pair window keeps its texts
@@ -397,7 +399,7 @@ void TestMainWindow::escapeLeavesSecondaryWindows()
     QCOMPARE(shown->isVisible(), command.isEmpty());
     QVERIFY(h.mainWindow->isVisible());
     QVERIFY(h.mainWindow->isEnabled());
-    QCOMPARE(h.mainWindow->windows().existing(window), command.isEmpty() ? nullptr : shown);
+    QCOMPARE(test::named(h.mainWindow->windows()).existing(window), command.isEmpty() ? nullptr : shown);
     if (var1) // hidden as by its close picture, which leaves the activation to the desktop
         QCOMPARE(shown->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
     else
@@ -457,4 +459,17 @@ void TestMainWindow::windowsOpenOnTheMainWindowsScreen()
     const QPoint offset = shown.center() - second->availableGeometry().center();
     QVERIFY2(offset.manhattanLength() <= 2,
              qPrintable(QStringLiteral("centre off by %1,%2").arg(offset.x()).arg(offset.y())));
+}
+
+void TestMainWindow::symbolsLeavesTheMainWindowLockedBehindAbout()
+{
+    Harness h;
+    h.action(QStringLiteral("VIP"))->trigger();
+    h.action(QStringLiteral("About"))->trigger();
+    const test::NamedWindows windows = test::named(h.mainWindow->windows());
+    QTest::mouseClick(windows.existing("Symbols")->findChild<QWidget*>("Command1"), Qt::LeftButton);
+    QVERIFY(!windows.existing("Symbols")->isVisible());
+    QVERIFY(!h.mainWindow->isEnabled()); // About still holds it
+    windows.existing("AboutApp")->close();
+    QVERIFY(h.mainWindow->isEnabled());
 }

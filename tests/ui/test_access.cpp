@@ -1,6 +1,7 @@
 // What the desktop must not take away: readable text under any theme, keyboard presses of
 // buttons, presses over the accessibility bus, and the look of a disabled main window.
 #include "fakeplatform.h"
+#include "windows.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"
 
@@ -52,7 +53,7 @@ private:
     QWidget* window(const QString& name)
     {
         return name == QLatin1String("MainForm") ? mainWindow.get()
-                                                 : mainWindow->windows().show(name);
+                                                 : test::named(mainWindow->windows()).show(name);
     }
     test::FakePlatform platform;
     std::unique_ptr<MainWindow> mainWindow;

@@ -1,5 +1,6 @@
 // Baked pictures against their files decoded the usual way, and repaints per keystroke.
 #include "fakeplatform.h"
+#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/pictures.h"
@@ -102,7 +103,7 @@ private slots:
 
         test::FakePlatform platform;
         MainWindow form(platform);
-        const QIcon icon = form.windows().instance(window)->windowIcon();
+        const QIcon icon = test::named(form.windows()).instance(window)->windowIcon();
         const QIcon decoded(QStringLiteral(MENSURIO_SOURCE_DIR "/resources/images/") + file);
         QList<QSize> expected;
         for (int size : sizes)
@@ -168,8 +169,7 @@ private slots:
         const double strikeDark = 353, strikeWidth = 111;
         test::FakePlatform platform;
         MainWindow form(platform);
-        auto* title = form.windows()
-                          .instance(QStringLiteral("Length5"))
+        auto* title = test::named(form.windows()).instance(QStringLiteral("Length5"))
                           ->findChild<QLabel*>(QStringLiteral("Label22"));
         QVERIFY(title);
         QCOMPARE(title->text(), QStringLiteral("Inch <> Centimetre"));
@@ -215,7 +215,7 @@ private slots:
 
         test::FakePlatform platform;
         MainWindow form(platform);
-        QWidget* root = window == "MainForm" ? &form : form.windows().instance(window);
+        QWidget* root = window == "MainForm" ? &form : test::named(form.windows()).instance(window);
         auto* text = root->findChild<QLabel*>(label);
         QVERIFY(text);
         QImage image(text->size() * ratio, QImage::Format_RGB32);
@@ -305,7 +305,7 @@ private slots:
         test::FakePlatform platform;
         MainWindow form(platform);
         QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
-        auto* window = form.windows().show<PairWindow>(QStringLiteral("Weight1"));
+        auto* window = test::named(form.windows()).show<PairWindow>(QStringLiteral("Weight1"));
         QVERIFY(QTest::qWaitForWindowExposed(window));
         auto* var1 = window->findChild<QLineEdit*>(QStringLiteral("Var1"));
         auto* var2 = window->findChild<QLineEdit*>(QStringLiteral("Var2"));
