@@ -1,5 +1,6 @@
 #include "about/aboutwindow.h"
 
+#include "core/product.h"
 #include "launch/launch.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
@@ -36,7 +37,7 @@ void AboutWindow::buildLayout()
 {
     const QFont regular = ui::tahoma(8.25);
     const QFont bold = ui::tahoma(8.25, true);
-    const QString product = QStringLiteral("Mensurio 1.2");
+    const QString product = productName();
     const QString rights = QStringLiteral("Copyright © 2026 Tarnwick Software");
 
     // Created first so that it stays behind everything drawn over it.

@@ -106,6 +106,12 @@ QString categoryWord(Category category)
     return {};
 }
 
+QString notepadName(Category category)
+{
+    return QStringLiteral("Notepad of ") +
+           (category == Category::Length ? QStringLiteral("Lenght") : categoryWord(category));
+}
+
 std::optional<QString> convert(const UnitPair& pair, Direction direction, const QString& text,
                                const QLocale& locale)
 {

@@ -58,6 +58,9 @@ std::optional<PairId> pairByWindow(const QString& window);
 
 // The word a category is known by in captions and file names ("Temperature", ...).
 QString categoryWord(Category category);
+// The name of the category's notepad, its file's name without ".txt" ("Notepad of Weight").
+// Length's keeps the spelling "Lenght" that users' existing files carry.
+QString notepadName(Category category);
 
 // Value text: the text of a value field, read and written with the given locale. No
 // grouping is read, as none is written; "." is a decimal point in every locale, and ","

@@ -7,22 +7,7 @@
 
 namespace mensurio::notepads {
 
-QString fileName(Category category)
-{
-    switch (category) {
-    case Category::Weight:
-        return QStringLiteral("Notepad of Weight.txt");
-    case Category::Length:
-        return QStringLiteral("Notepad of Lenght.txt");
-    case Category::Area:
-        return QStringLiteral("Notepad of Area.txt");
-    case Category::Temperature:
-        return QStringLiteral("Notepad of Temperature.txt");
-    case Category::Volume:
-        return QStringLiteral("Notepad of Volume.txt");
-    }
-    return {};
-}
+QString fileName(Category category) { return notepadName(category) + QStringLiteral(".txt"); }
 
 namespace {
 

@@ -5,8 +5,7 @@
 
 namespace mensurio::notepads {
 
-// The category's notepad file name ("Notepad of Lenght.txt" keeps the
-// spelling that users' existing files carry).
+// The category's notepad file name ("Notepad of Weight.txt").
 QString fileName(Category category);
 
 // Makes sure the category's notepad exists (one empty line when it is new) and hands

@@ -1,5 +1,6 @@
 #include "notes/symbolswindow.h"
 
+#include "core/product.h"
 #include "platform/files.h"
 #include "launch/launch.h"
 #include "ui/widgets.h"
@@ -33,7 +34,7 @@ const QString lineEnd = QStringLiteral("\r\n");
 QString exportText()
 {
     const std::array<QString, 9> lines{
-        QStringLiteral("Thank you for using Mensurio 1.2"),
+        QStringLiteral("Thank you for using ") + productName(),
         QStringLiteral("Here are your saved symbols : ") + symbols,
         QString(),
         noteStart,

@@ -38,11 +38,11 @@ constexpr std::array<PairLayout, pairCount> pairRows{{
 // Indexed by Category.
 // clang-format off
 constexpr std::array<CategoryLayout, 5> categoryRows{{
-    {"Weight :", "Notepad of Weight", "weight.gif", 210, 300, 600},
-    {"Length :", "Notepad of Lenght", "length.gif", 210, 270, 660},
-    {"Area :", "Notepad of Area", "area.gif", 240, 330, 525},
-    {"Temperature :", "Notepad of Temperature", "temperature.gif", 240, 300, 600},
-    {"Volume :", "Notepad of Volume", "volume.gif", 300, 240, 720},
+    {"weight.gif", 210, 300, 600},
+    {"length.gif", 210, 270, 660},
+    {"area.gif", 240, 330, 525},
+    {"temperature.gif", 240, 300, 600},
+    {"volume.gif", 300, 240, 720},
 }};
 // clang-format on
 

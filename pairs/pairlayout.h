@@ -16,9 +16,7 @@ struct PairLayout {
 };
 
 struct CategoryLayout {
-    const char* heading;    // Label21
-    const char* notepadTip; // NotePad's tool tip
-    const char* picture;    // resource file of the category picture
+    const char* picture; // resource file of the category picture
     int pictureLeft, pictureTop, pictureSize;
 };
 

@@ -16,7 +16,6 @@ using ui::twipRect;
 
 namespace {
 
-const QColor silver(192, 192, 192);
 const QColor white(255, 255, 255);
 
 void paintField(QLineEdit* field, const QColor& colour)
@@ -64,9 +63,9 @@ void PairWindow::buildLayout()
                                 category.pictureSize));
     emblem->setAccessibleName(categoryWord(pair_.category));
 
-    ui::label(panel, QStringLiteral("Label21"), QString::fromLatin1(category.heading), 900, 360,
+    ui::label(panel, QStringLiteral("Label21"), categoryWord(pair_.category) + QStringLiteral(" :"), 900, 360,
               ui::tahoma(14.25));
-    ui::line(panel, QStringLiteral("Line4"), 900, 750, 3000, 1, silver);
+    ui::line(panel, QStringLiteral("Line4"), 900, 750, 3000, 1, ui::ruleColour());
     ui::pictureBox(panel, QStringLiteral("Image20"), QStringLiteral("pair.ico"),
                    twipRect(900, 810, 240, 240))
         ->setAccessibleName(pair_.titleText());
@@ -77,7 +76,7 @@ void PairWindow::buildLayout()
 
     ui::ClickLabel* notePad = ui::pictureBox(
         panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
-        twipRect(4620, 180, 240, 240), QString::fromLatin1(category.notepadTip), true);
+        twipRect(4620, 180, 240, 240), notepadName(pair_.category), true);
     connect(notePad, &ui::ClickLabel::clicked, this, &PairWindow::openNotepad);
     ui::ClickLabel* hide =
         ui::pictureBox(panel, QStringLiteral("Image1"), QStringLiteral("close.ico"),
@@ -101,7 +100,7 @@ void PairWindow::buildLayout()
                        QStringLiteral("Erase current results"), true);
     connect(erase, &ui::ClickLabel::clicked, this, &PairWindow::eraseFields);
 
-    ui::line(panel, QStringLiteral("Line1"), 240, 1650, 5040, 1, silver);
+    ui::line(panel, QStringLiteral("Line1"), 240, 1650, 5040, 1, ui::ruleColour());
     const QString firstUnit = QString::fromLatin1(pair_.firstUnit);
     const QString secondUnit = QString::fromLatin1(pair_.secondUnit);
     ui::label(panel, QStringLiteral("Label1"), firstUnit, 240, 1800, regular);

@@ -2,6 +2,7 @@
 
 #include "about/aboutwindow.h"
 #include "about/feedbackwindow.h"
+#include "core/product.h"
 #include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
@@ -22,110 +23,84 @@ using ui::twipRect;
 
 namespace {
 
-const QColor silver(192, 192, 192);
-
-// One row of a category frame: the link label and the icon before it.
+// The names of one row of a category frame: the link label and the icon before it.
 struct RowNames {
-    PairId pair;
     const char* label;
     const char* icon;
 };
 
-// One category's frame on the main window. Its object names are the frames' own and do
-// not follow the categories' order: each row says which category it holds.
+// One category's frame on the main window, its rows the category's pairs in the
+// catalogue's order. Its object names are the frames' own and do not follow the
+// categories' order.
 struct CategoryFrame {
+    Category category;
     const char* frameName;
     int left, top;
     const char* picture; // object name of the category picture
     const char* pictureFile;
     int pictureLeft, pictureSize;
     const char* heading; // object name of the heading label
-    const char* headingText;
     int headingLeft, headingTop;
     int iconLeft, labelLeft;
     std::array<RowNames, 5> rows;
-    int rowCount;
 };
 
-using P = PairId;
+using C = Category;
 // clang-format off
 const std::array<CategoryFrame, 5> categoryFrames{{
-    // Weight
-    {"One", 180, 1200, "Image6", "weight.gif", 150, 600, "Label10", "Weight:", 840, 330, 840, 1140,
-     {{{P::Weight1, "Label9", "Image9"},
-       {P::Weight2, "Label8", "Image10"},
-       {P::Weight3, "Label7", "Image11"},
-       {P::Weight4, "Label11", "Image8"},
-       {P::Weight5, "Label12", "Image7"}}},
-     5},
-    // Area
-    {"Three", 3795, 1200, "Image2", "area.gif", 180, 525, "Label21", "Area:", 810, 330, 810, 1110,
-     {{{P::Area1, "Label22", "Image20"},
-       {P::Area2, "Label23", "Image21"},
-       {P::Area3, "Label24", "Image22"},
-       {P::Area4, "Label20", "Image19"},
-       {P::Area5, "Label19", "Image18"}}},
-     5},
-    // Temperature
-    {"Zero", 7410, 1200, "Image24", "temperature.gif", 150, 600, "Label25", "Temperature:", 810,
+    {C::Weight, "One", 180, 1200, "Image6", "weight.gif", 150, 600, "Label10", 840, 330, 840, 1140,
+     {{{"Label9", "Image9"}, {"Label8", "Image10"}, {"Label7", "Image11"}, {"Label11", "Image8"},
+       {"Label12", "Image7"}}}},
+    {C::Area, "Three", 3795, 1200, "Image2", "area.gif", 180, 525, "Label21", 810, 330, 810, 1110,
+     {{{"Label22", "Image20"}, {"Label23", "Image21"}, {"Label24", "Image22"},
+       {"Label20", "Image19"}, {"Label19", "Image18"}}}},
+    {C::Temperature, "Zero", 7410, 1200, "Image24", "temperature.gif", 150, 600, "Label25", 810,
      330, 840, 1140,
-     {{{P::Temp1, "Label26", "Image25"},
-       {P::Temp2, "Label27", "Image26"},
-       {P::Temp3, "Label28", "Image27"}}},
-     3},
-    // Length
-    {"Two", 180, 3330, "Image17", "length.gif", 120, 660, "Label15", "Length:", 840, 360, 840, 1140,
-     {{{P::Length1, "Label16", "Image14"},
-       {P::Length2, "Label17", "Image15"},
-       {P::Length3, "Label18", "Image16"},
-       {P::Length4, "Label14", "Image13"},
-       {P::Length5, "Label13", "Image12"}}},
-     5},
-    // Volume
-    {"Frame1", 3795, 3330, "Image3", "volume.gif", 210, 720, "Label6", "Volume:", 810, 360, 810,
+     {{{"Label26", "Image25"}, {"Label27", "Image26"}, {"Label28", "Image27"}}}},
+    {C::Length, "Two", 180, 3330, "Image17", "length.gif", 120, 660, "Label15", 840, 360, 840, 1140,
+     {{{"Label16", "Image14"}, {"Label17", "Image15"}, {"Label18", "Image16"},
+       {"Label14", "Image13"}, {"Label13", "Image12"}}}},
+    {C::Volume, "Frame1", 3795, 3330, "Image3", "volume.gif", 210, 720, "Label6", 810, 360, 810,
      1110,
-     {{{P::Volume1, "Label5", "Image23"},
-       {P::Volume2, "Label3", "Image5"},
-       {P::Volume3, "Label4", "Image4"},
-       {P::Volume4, "Label29", "Image28"}}},
-     4},
+     {{{"Label5", "Image23"}, {"Label3", "Image5"}, {"Label4", "Image4"}, {"Label29", "Image28"}}}},
 }};
 // clang-format on
 
+// One category's submenu of the pair menu, its items the category's pairs in the
+// catalogue's order. The names are the menus' own, misspellings and all.
 struct PairMenu {
+    Category category;
     const char* name;
     const char* caption;
     const char* firstLine;
     const char* lastLine;
     std::array<const char*, 5> items;
-    std::array<PairId, 5> pairs;
-    int count;
 };
 
 // clang-format off
 const std::array<PairMenu, 5> pairMenus{{
-    {"WeightMenu", "&Weight", "LineWeight", "WeightLine2",
-     {"WeightMenu1", "WeightMenu2", "WeightMenu3", "WeightMenu4", "WeightMenu5"},
-     {P::Weight1, P::Weight2, P::Weight3, P::Weight4, P::Weight5},
-     5},
-    {"LenghtMenu", "&Lenght", "LenghtLine1", "LenghtLine2",
-     {"LenghtMenu1", "LenghtMenu2", "LenghtMenu3", "LenghtMenu4", "LenghtMenu5"},
-     {P::Length1, P::Length2, P::Length3, P::Length4, P::Length5},
-     5},
-    {"AreaMenu", "&Area", "AreaLine1", "AreaLine2",
-     {"AreaMenu1", "AreaMenu2", "AreaMenu3", "AreaMeun4", "AreaMeun5"},
-     {P::Area1, P::Area2, P::Area3, P::Area4, P::Area5},
-     5},
-    {"VolumeMenu", "&Volume", "VolumeLine1", "VolumeLine2",
-     {"VolumeMenu1", "VolumeMenu2", "VolumeMenu3", "VolumeMenu4"},
-     {P::Volume1, P::Volume2, P::Volume3, P::Volume4},
-     4},
-    {"TemperatureMenu", "Temperature", "TemperatureLine1", "TemperatureLine2",
-     {"TemperatureMenu1", "TemperatureMenu2", "TemperatureMenu3"},
-     {P::Temp1, P::Temp2, P::Temp3},
-     3},
+    {C::Weight, "WeightMenu", "&Weight", "LineWeight", "WeightLine2",
+     {"WeightMenu1", "WeightMenu2", "WeightMenu3", "WeightMenu4", "WeightMenu5"}},
+    {C::Length, "LenghtMenu", "&Lenght", "LenghtLine1", "LenghtLine2",
+     {"LenghtMenu1", "LenghtMenu2", "LenghtMenu3", "LenghtMenu4", "LenghtMenu5"}},
+    {C::Area, "AreaMenu", "&Area", "AreaLine1", "AreaLine2",
+     {"AreaMenu1", "AreaMenu2", "AreaMenu3", "AreaMeun4", "AreaMeun5"}},
+    {C::Volume, "VolumeMenu", "&Volume", "VolumeLine1", "VolumeLine2",
+     {"VolumeMenu1", "VolumeMenu2", "VolumeMenu3", "VolumeMenu4"}},
+    {C::Temperature, "TemperatureMenu", "Temperature", "TemperatureLine1", "TemperatureLine2",
+     {"TemperatureMenu1", "TemperatureMenu2", "TemperatureMenu3"}},
 }};
 // clang-format on
+
+// The category's pairs in the catalogue's order, each with its place among them.
+template <typename Visit> void forEachPairOf(Category category, Visit visit)
+{
+    std::size_t place = 0;
+    for (const UnitPair& pair : catalogue()) {
+        if (pair.category == category)
+            visit(pair, place++);
+    }
+}
 
 // The menu spells one pair differently from its link label and window.
 QString menuCaption(PairId pair)
@@ -161,7 +136,7 @@ QAction* separator(QMenu* menu, const char* name)
 MainWindow::MainWindow(Platform& platform) : context_{platform, this}, windows_(context_)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Mensurio - Version 1.2"));
+    setWindowTitle(QStringLiteral("Mensurio - Version ") + QLatin1String(productVersion));
     setWindowIcon(ui::applicationIcon());
     setFont(ui::tahoma(8.25));
 
@@ -205,7 +180,7 @@ void MainWindow::buildHeader(QWidget* client)
     ui::pictureBox(header, QStringLiteral("Image1"), QStringLiteral("banner.jpg"),
                    twipRect(420, 180, 12000, 960))
         ->setAccessibleName(QStringLiteral("Mensurio"));
-    ui::label(header, QStringLiteral("Label1"), QStringLiteral("Welcome to Mensurio 1.2"), 1620,
+    ui::label(header, QStringLiteral("Label1"), QStringLiteral("Welcome to ") + productName(), 1620,
               330, ui::tahoma(8.25, true));
     ui::wrappedLabel(header, QStringLiteral("Label2"),
                      QStringLiteral("This program gives you the ability to perform the "
@@ -237,17 +212,17 @@ void MainWindow::buildCategoryFrames(QWidget* client)
         QFrame* box = ui::frame(client, QLatin1String(category.frameName),
                                 twipRect(category.left, category.top, 3465, 2055), true);
         QLabel* headingLabel =
-            ui::label(box, QLatin1String(category.heading), QLatin1String(category.headingText),
+            ui::label(box, QLatin1String(category.heading),
+                      categoryWord(category.category) + QLatin1Char(':'),
                       category.headingLeft, category.headingTop, heading);
         ui::pictureBox(
             box, QLatin1String(category.picture), QLatin1String(category.pictureFile),
             twipRect(category.pictureLeft, 240, category.pictureSize, category.pictureSize))
             ->setAccessibleName(headingLabel->text());
-        ui::line(box, QString(), 840, 750, 2940, 1, silver);
-        for (int row = 0; row < category.rowCount; ++row) {
-            const RowNames& names = category.rows[static_cast<std::size_t>(row)];
-            const UnitPair& pair = unitPair(names.pair);
-            const int top = 840 + 210 * row;
+        ui::line(box, QString(), 840, 750, 2940, 1, ui::ruleColour());
+        forEachPairOf(category.category, [&](const UnitPair& pair, std::size_t place) {
+            const RowNames& names = category.rows[place];
+            const int top = 840 + 210 * int(place);
             ui::pictureBox(box, QLatin1String(names.icon), QStringLiteral("pair.ico"),
                            twipRect(category.iconLeft, top, 240, 240))
                 ->setAccessibleName(pair.titleText());
@@ -255,7 +230,7 @@ void MainWindow::buildCategoryFrames(QWidget* client)
                 ui::linkLabel(box, QLatin1String(names.label), pair.titleText(), category.labelLeft,
                               top, regular, ui::linkColour());
             connect(link, &ui::ClickLabel::clicked, this, [this, &pair] { showPair(pair.id); });
-        }
+        });
     }
 }
 
@@ -310,11 +285,10 @@ void MainWindow::buildMenus()
         // Qt would hide the lines that open and close every category submenu.
         sub->setSeparatorsCollapsible(false);
         separator(sub, group.firstLine);
-        for (int i = 0; i < group.count; ++i) {
-            const PairId pair = group.pairs[static_cast<std::size_t>(i)];
-            item(sub, group.items[static_cast<std::size_t>(i)], menuCaption(pair), QKeySequence(),
-                 [this, pair] { showPair(pair); });
-        }
+        forEachPairOf(group.category, [&](const UnitPair& pair, std::size_t place) {
+            item(sub, group.items[place], menuCaption(pair.id), QKeySequence(),
+                 [this, &pair] { showPair(pair.id); });
+        });
         separator(sub, group.lastLine);
     }
 

@@ -1,10 +1,13 @@
 #include "shell/startup.h"
 
+#include "core/product.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -20,10 +23,12 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
         "\n"
         "  --help     print this help and exit\n"
         "  --version  print the version and exit\n";
-    static constexpr char version[] = "Mensurio " MENSURIO_VERSION "\n";
+    const std::string version = std::string("Mensurio ") + productVersion + "\n";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        const char* answer = argument == "--help" ? usage : argument == "--version" ? version : nullptr;
+        const char* answer = argument == "--help"      ? usage
+                             : argument == "--version" ? version.c_str()
+                                                       : nullptr;
         if (!answer)
             continue;
         // A closed or full standard output is a failure that a script must be able to see.

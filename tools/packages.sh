@@ -1,5 +1,9 @@
 # Debian packages Mensurio needs, sourced by the other scripts.
 
+# The program's version, from the one place that sets it.
+MENSURIO_VERSION=$(sed -n 's/^project(Mensurio VERSION \([0-9.]*\) .*/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt")
+
 # Building and running the program.
 MENSURIO_RUN_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev      # the build

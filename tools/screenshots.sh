@@ -68,7 +68,7 @@ shoot() {
   echo "$2"
 }
 
-main=$(wait_window "Mensurio - Version 1.2")
+main=$(wait_window "Mensurio - Version $MENSURIO_VERSION")
 shoot "$main" "$shots/MainForm.png"
 
 # Each pair through the menu, by keyboard: Alt+C opens "Conversions Parts", a letter its

@@ -30,7 +30,7 @@ start_xvfb
 # this one end as a second copy.
 XDG_RUNTIME_DIR="$runtime" "$build/mensurio" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Mensurio - Version 1\.2$' | head -n1) || true
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Mensurio - Version ${MENSURIO_VERSION//./\\.}\$" | head -n1) || true
 if [ -z "$window" ]; then
   echo "Mensurio did not show its main window on the private X server." >&2
   exit 1

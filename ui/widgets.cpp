@@ -562,6 +562,8 @@ QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int 
 
 QColor linkColour() { return QColor(0, 0, 192); }
 
+QColor ruleColour() { return QColor(192, 192, 192); }
+
 void indentPast(QLabel* label, const QWidget* neighbour)
 {
     // A small gap after the neighbour, as between any two words of a line.

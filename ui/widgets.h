@@ -106,6 +106,8 @@ QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int 
 
 // The colour of every link label.
 QColor linkColour();
+// The silver of the rules under the pair windows' and category frames' headings.
+QColor ruleColour();
 
 // Keeps a label where it is but indents its text past a neighbour that reaches into it.
 void indentPast(QLabel* label, const QWidget* neighbour);
