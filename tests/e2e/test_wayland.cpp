@@ -4,6 +4,7 @@
 // compositor a keyboard and reports its windows and clipboard.
 #include "session.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
