@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+
 int main(int argc, char* argv[])
 {
     mensurio::files::surviveFileSizeLimit();
@@ -35,9 +37,19 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Mensurio"));
     mensurio::ui::initialise();
 
-    // The lock stays taken until main() returns.
-    mensurio::DesktopPlatform platform;
-    mensurio::MainWindow mainWindow(platform);
-    mainWindow.show();
-    return app.exec();
+    // The lock stays taken until the process ends.
+    int status = 0;
+    {
+        mensurio::DesktopPlatform platform;
+        mensurio::MainWindow mainWindow(platform);
+        mainWindow.show();
+        status = app.exec();
+    }
+    // Qt 6.4's Wayland client can hang for ever while it takes its display connection down
+    // (one of its event threads waits for a read that no thread completes anymore). Every
+    // window is gone by now and nothing is left to do, so the process ends with the
+    // connection still open, as it would on a crash, and the compositor cleans up after it.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        std::exit(status);
+    return status;
 }

@@ -9,8 +9,11 @@ MENSURIO_RUN_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev      # the build
   libxcb1-dev                             # libxcb's header: a refused copy's startup notification
   fonts-wine                              # Tahoma, where the desktop has none
-  xdg-utils qt6-wayland                   # opening files and addresses; Wayland desktops
+  xdg-utils                               # opening files and addresses
 )
+# Qt's Wayland plugin, where a Wayland display is set: without it the program runs through
+# Xwayland, blurred at fractional scales.
+MENSURIO_WAYLAND_PACKAGES=(qt6-wayland)
 # A private X server and a screenshot, for a machine without a display.
 MENSURIO_SCREEN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 # The tests, the package check, the benchmarks and the fuzzer.
@@ -21,6 +24,7 @@ MENSURIO_TEST_PACKAGES=(
   python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
   clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
   openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
+  weston libweston-10-dev pkgconf         # the Wayland suite: a headless compositor, our module's headers
 )
 
 # Installs only what is missing of the packages named (all of the above when none is
@@ -28,7 +32,8 @@ MENSURIO_TEST_PACKAGES=(
 install_packages() {
   local wanted=("$@")
   [ ${#wanted[@]} -gt 0 ] ||
-    wanted=("${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_TEST_PACKAGES[@]}")
+    wanted=("${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_WAYLAND_PACKAGES[@]}"
+      "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_TEST_PACKAGES[@]}")
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -8,12 +8,15 @@ display=
 if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${DISPLAY:-}" ]; then
   display=yes
 fi
-# Only what the program needs; the tests bring their own (tools/test.sh).
-if [ -n "$display" ]; then
-  install_packages "${MENSURIO_RUN_PACKAGES[@]}"
-else
-  install_packages "${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_SCREEN_PACKAGES[@]}"
+# Only what the program needs here; the tests bring their own (tools/test.sh).
+packages=("${MENSURIO_RUN_PACKAGES[@]}")
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  packages+=("${MENSURIO_WAYLAND_PACKAGES[@]}")
 fi
+if [ -z "$display" ]; then
+  packages+=("${MENSURIO_SCREEN_PACKAGES[@]}")
+fi
+install_packages "${packages[@]}"
 
 build="$top/build"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
