@@ -2,6 +2,7 @@
 // it, and writing the partner field's text. Run with -median N for a steadier figure,
 // or with -callgrind for instruction counts that do not depend on the machine's load.
 #include "core/catalogue.h"
+#include "core/valuetext.h"
 
 #include <QTest>
 

@@ -1,4 +1,5 @@
 #include "core/catalogue.h"
+#include "core/valuetext.h"
 
 namespace mensurio {
 

@@ -62,15 +62,6 @@ QString categoryWord(Category category);
 // Length's keeps the spelling "Lenght" that users' existing files carry.
 QString notepadName(Category category);
 
-// Value text: the text of a value field, read and written with the given locale. No
-// grouping is read, as none is written; "." is a decimal point in every locale, and ","
-// in every locale whose group separator it is not, so "0.", the "00" rule's text, and a
-// fraction typed with "." read the same everywhere.
-std::optional<double> readValue(const QString& text, const QLocale& locale = QLocale());
-// At most 15 significant digits, no grouping, exponent form "1E+15" / "1E-05".
-// Not-finite values have no text: the caller writes nothing for them.
-std::optional<QString> writeValue(double value, const QLocale& locale = QLocale());
-
 // Converts the editable field's text for one direction of a pair; nothing when the
 // text is no number or the result has no value text.
 std::optional<QString> convert(const UnitPair& pair, Direction direction, const QString& text,

@@ -1,4 +1,4 @@
-#include "core/catalogue.h"
+#include "core/valuetext.h"
 
 #include <charconv>
 #include <cmath>

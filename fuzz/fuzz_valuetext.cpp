@@ -5,6 +5,7 @@
 // raw double to write, the rest is UTF-8 text to read and convert. Every check below is a
 // promise of the value-text rules; a broken one aborts, so libFuzzer keeps the input.
 #include "core/catalogue.h"
+#include "core/valuetext.h"
 
 #include <QLocale>
 #include <QString>

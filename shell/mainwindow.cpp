@@ -3,7 +3,7 @@
 #include "about/aboutwindow.h"
 #include "about/feedbackwindow.h"
 #include "core/product.h"
-#include "notes/symbolswindow.h"
+#include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
 #include "ui/secondarywindow.h"

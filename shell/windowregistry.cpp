@@ -2,7 +2,7 @@
 
 #include "about/aboutwindow.h"
 #include "about/feedbackwindow.h"
-#include "notes/symbolswindow.h"
+#include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 
 namespace mensurio {

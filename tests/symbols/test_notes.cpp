@@ -1,6 +1,7 @@
 #include "fakeplatform.h"
 #include "windows.h"
-#include "notes/symbolswindow.h"
+#include "core/windows1252.h"
+#include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/widgets.h"

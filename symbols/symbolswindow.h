@@ -3,16 +3,10 @@
 #include "platform/context.h"
 #include "ui/secondarywindow.h"
 
-#include <QByteArray>
-#include <QStringView>
 
 class QLineEdit;
 
 namespace mensurio {
-
-// Text as the single-byte files of the program carry it: one Windows-1252 byte per
-// character, "?" for a character the code page lacks, whatever the user's locale.
-QByteArray toWindows1252(QStringView text);
 
 // Six characters that are awkward to type (superscripts, degree sign, fractions), shown
 // for copying and exported to a text file in the root folder. The main window's
