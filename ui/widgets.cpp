@@ -651,7 +651,9 @@ private:
             return;
         } else if (frame.topLeft() == placedFrame_.topLeft()) {
             unconfirmed_ = false;
-        } else if (unconfirmed_) { // placed by the manager
+        } else if (unconfirmed_ || asked_.contains(window->geometry().topLeft())) {
+            // Placed by the manager, or the late answer to an earlier request of ours, which
+            // a busy window manager may send after the answer to the last one.
             unconfirmed_ = false;
             centre(window);
         } else { // moved by the user: it stays where it is taken
@@ -662,18 +664,25 @@ private:
 
     void centre(QWidget* window)
     {
+        // Bounded: a window manager that keeps placing the window its own way wins.
+        if (asked_.size() >= 8)
+            return;
         placedFrame_ = frameRect(window);
         placedFrame_.moveCenter(screen_->availableGeometry().center());
         // QWidget::move() places the frame by the frame it knows, which may be stale: the
         // window is placed by its client area, inside the frame as it is now.
         const QPoint client = placedFrame_.topLeft() + window->geometry().topLeft() -
                               frameRect(window).topLeft();
+        if (client != window->geometry().topLeft())
+            asked_.append(window->geometry().topLeft()); // where it was put before
+        asked_.append(client);
         window->move(client - window->geometry().topLeft() + window->pos());
     }
 
     QPointer<const QWidget> anchor_;
     QPointer<QScreen> screen_;
     QRect placedFrame_;
+    QList<QPoint> asked_; // the client positions asked for so far
     bool unconfirmed_ = false;
 };
 
