@@ -1,17 +1,22 @@
-// Baked pictures against their files decoded the usual way, and repaints per keystroke.
+// Baked pictures against their files decoded the usual way, field panels copied against
+// drawn, and repaints per keystroke.
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/pictures.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScopeGuard>
+#include <QStyleFactory>
 #include <QStyleOptionFrame>
 #include <QTest>
 
@@ -49,6 +54,20 @@ bool drawnUpTo(QWidget* marker)
     marker->update();
     return QTest::qWaitFor([&] { return counter.paints.value(marker) > 0; });
 }
+
+// Counts the field panels drawn by the style below the program's own.
+class PanelCounter : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    mutable int panels = 0;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        panels += element == PE_PanelLineEdit;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
 
 } // namespace
 
@@ -230,6 +249,65 @@ private slots:
         const auto* style = qobject_cast<QProxyStyle*>(QApplication::style());
         QVERIFY(style);
         QCOMPARE(drawn(style), drawn(style->baseStyle()));
+    }
+
+    void fieldPanelCopiedAsTheStyleDrawsIt_data()
+    {
+        QTest::addColumn<QString>("setUp"); // l: loaded, 2: second direction, d: disabled
+        QTest::addColumn<QString>("focus"); // the widget that holds the focus
+
+        QTest::newRow("as created") << "" << "Var1";
+        QTest::newRow("editable focused") << "l" << "Var1";
+        QTest::newRow("locked focused") << "l" << "Var2";
+        QTest::newRow("neither focused") << "l" << "Parts";
+        QTest::newRow("second direction, editable focused") << "l2" << "Var2";
+        QTest::newRow("second direction, locked focused") << "l2" << "Var1";
+        QTest::newRow("disabled") << "ld" << "Parts";
+    }
+
+    void fieldPanelCopiedAsTheStyleDrawsIt()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, focus);
+
+        QApplication::setCursorFlashTime(0); // the text cursor shown in every grab
+        test::FakePlatform platform;
+        QWidget owner;
+        Context context{platform, &owner, QLocale(QLocale::English, QLocale::UnitedStates)};
+        PairWindow window(unitPair(PairId::Weight1), context);
+        if (setUp.contains(u'l'))
+            window.load();
+        auto* parts = window.findChild<QComboBox*>(QStringLiteral("Parts"));
+        if (setUp.contains(u'2')) {
+            parts->setCurrentIndex(1);
+            window.directionChosen();
+        }
+        window.setEnabled(!setUp.contains(u'd'));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QWidget*>(focus)->setFocus();
+
+        // The program's style over a counter, against Fusion drawing every panel afresh.
+        ui::Style program(new PanelCounter(QStyleFactory::create(QStringLiteral("Fusion"))));
+        const auto* counter = static_cast<const PanelCounter*>(program.baseStyle());
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        const QList<QLineEdit*> fields = window.findChildren<QLineEdit*>();
+        QCOMPARE(fields.size(), 2);
+        const auto backToTheProgramStyle = qScopeGuard([&] {
+            for (QLineEdit* field : fields)
+                field->setStyle(nullptr);
+        });
+        auto grab = [&](QStyle* style) {
+            for (QLineEdit* field : fields)
+                field->setStyle(style);
+            return window.grab().toImage();
+        };
+        const QImage first = grab(&program);
+        counter->panels = 0;
+        const QImage again = grab(&program);
+        QCOMPARE(counter->panels, 0); // both panels copied
+        QCOMPARE(again, first);
+        QCOMPARE(grab(fusion.get()), first);
     }
 
     void keystrokeRepaintsEachChangedFieldOnce_data()
