@@ -251,6 +251,24 @@ private slots:
         QCOMPARE(drawn(style), drawn(style->baseStyle()));
     }
 
+    void labelsMeasuredInTheFontThatDrawsThem()
+    {
+        // A font engine per face and size: a label sized by one font and drawn by another
+        // loads two, each some two million instructions of fontconfig matching.
+        test::FakePlatform platform;
+        MainWindow form(platform);
+        const QList<QLabel*> labels = form.findChildren<QLabel*>();
+        QVERIFY(!labels.isEmpty());
+        for (const QLabel* label : labels) {
+            if (label->text().isEmpty())
+                continue;
+            bool embolden = false;
+            const QFont drawn =
+                ui::drawnFont(label->font(), label->fontInfo().pixelSize(), &embolden);
+            QVERIFY2(drawn == label->font(), qPrintable(label->objectName()));
+        }
+    }
+
     void fieldPanelCopiedAsTheStyleDrawsIt_data()
     {
         QTest::addColumn<QString>("setUp"); // l: loaded, 2: second direction, d: disabled
