@@ -5,6 +5,7 @@
 #include "notes/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
+#include "ui/lineedit.h"
 #include "ui/widgets.h"
 
 #include <QCloseEvent>
@@ -171,7 +172,7 @@ MainWindow::MainWindow(Platform& platform) : context_{platform, this}
 
     // Text1 lies hidden behind the Volume frame and holds the focus at start, so no
     // visible control shows a focus mark until the user presses Tab.
-    focusHolder_ = new QLineEdit(client);
+    focusHolder_ = ui::lineEdit(client, font());
     focusHolder_->setObjectName(QStringLiteral("Text1"));
     focusHolder_->setReadOnly(true);
     focusHolder_->setGeometry(twipRect(4980, 3690, 1245, 525));

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScopeGuard>
@@ -76,6 +77,33 @@ class TestDrawing : public QObject {
 
 private slots:
     void initTestCase() { ui::initialise(); }
+
+    // First, before any other case has drawn text: a font engine, once loaded, is kept.
+    void windowsLoadNoEngineForTheDesktopFont()
+    {
+        // Qt's font matching names each family it looks for an engine for.
+        static QStringList requests;
+        requests.clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.match.debug=true"));
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& message) {
+                requests.append(message);
+            });
+        const auto restore = qScopeGuard([previous] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules(QString());
+        });
+        test::FakePlatform platform;
+        MainWindow form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* window = form.windows().show<PairWindow>(QStringLiteral("Weight1"));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->grab();
+        QVERIFY(requests.join(QString()).contains(QLatin1String("family: Tahoma")));
+        const QString desktop = QLatin1String("family: ") + QApplication::font().family();
+        QVERIFY2(!requests.join(QString()).contains(desktop), qPrintable(desktop));
+    }
 
     void picturesMatchTheirFiles_data()
     {
