@@ -23,7 +23,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 import startup
 
@@ -50,10 +49,11 @@ VAR2_RECT = (60, 138, 271, 19)
 MAP_TIMEOUT = 120
 DRAWING_TIMEOUT = 60
 # A focused text field's cursor blinks every half second, each blink some 130,000
-# instructions. The field restarts the blinking as it takes a key, just before it is
-# repainted, so a keystroke's stretch holds no blink when its count is taken well within
-# half a second of the repaint; a later count is rejected.
-BLINK_SAFE = 0.4
+# instructions. The field restarts the blinking as it takes a key, so the next blink draws
+# half a second after the key's repaint. A keystroke's count is taken as soon as the repaint
+# is seen; a blink drawn before the count was taken, told by the X server's time stamps,
+# rejects it.
+REPAINT_BURST = 100  # ms: the damage of one repaint comes within this
 # The quiet after the awaited drawing that lets its burst end; shorter than a blink.
 BURST_END = 0.1
 
@@ -104,15 +104,13 @@ def count(screen, program, scratch, pair_window=False):
                 screen.wait_drawn("the text cursor's blink", DRAWING_TIMEOUT, touched=[var1])
                 dump(process, "before-key")
                 screen.key(ord(key))
-                painted = screen.wait_drawn(f"keystroke {n + 1}", DRAWING_TIMEOUT,
-                                            touched=[var1, var2])
-                screen.frame_end(painted, BURST_END)
+                screen.wait_drawn(f"keystroke {n + 1}", DRAWING_TIMEOUT, touched=[var1, var2])
+                repainted = screen.server_time
                 dump(process, "keystroke")
-                late = time.monotonic() - painted
-                if late > BLINK_SAFE:
-                    sys.exit(f"keystroke {n + 1}: counted {late:.2f} s after the fields were "
-                             "repainted, when the cursor may have blinked; the stretch is "
-                             "rejected, no figure (is the machine too busy?)")
+                if screen.drawn_in(var1, repainted + REPAINT_BURST, BURST_END):
+                    sys.exit(f"keystroke {n + 1}: the text cursor blinked before the count "
+                             "was taken; the stretch is rejected, no figure (is the machine "
+                             "too busy?)")
             stretches = 7
     finally:
         process.terminate()

@@ -141,8 +141,21 @@ class Screen:
                 reached[i] |= (a.x < x + width and x < a.x + a.width and a.y < y + height and
                                y < a.y + a.height)
             if all(reached) and all(whole.complete() for whole in wholes):
+                self.server_time = event.timestamp  # the X server's milliseconds
                 return stamp
         sys.exit(f"{what}: not drawn within {timeout} s; the stretch is rejected, no figure")
+
+    def drawn_in(self, area, after, within):
+        """Whether a drawing that the X server stamped later than after (its milliseconds)
+        reaches into area, among the events that come within `within` seconds."""
+        x, y, width, height = area
+        for _, event in self.events_until(time.monotonic() + within):
+            if event.type != self.damage_event or event.timestamp <= after:
+                continue
+            a = event.area
+            if a.x < x + width and x < a.x + a.width and a.y < y + height and y < a.y + a.height:
+                return True
+        return False
 
     def drain(self, quiet=None):
         for _ in self.events(QUIET if quiet is None else quiet):
