@@ -4,12 +4,16 @@
 The times that startup.py reports move by ten per cent from run to run on a shared
 machine; instruction counts do not. Each program runs once under callgrind on a private
 Xvfb, with private home, runtime, config, data and cache folders. The count is dumped when
-the root window sees the window mapped and again once the screen has been quiet for two
-seconds after the first frame: the instructions until the mapping, from the mapping to
-idle, and in all, with Mensurio's ratios to the bare window. Then, in Mensurio: the
-pair window Weight1's first showing from the click until painted, and two keystrokes in
-its Var1 field until both fields are painted (the first of a run also loads the compose
-table, as in every Qt program).
+the root window sees the window mapped and again once the first frame has covered the
+whole window and the screen has been quiet for two seconds after it: the instructions until
+the mapping, from the mapping to idle, and in all, with Mensurio's ratios to the bare
+window. Then, in Mensurio: the pair window Weight1's first showing from the click until it
+is painted whole, and two keystrokes in its Var1 field until both fields are repainted.
+
+Each stretch ends when the X server has seen the drawing it waits for (DAMAGE events), not
+after a fixed time, so a busy machine only makes the run slower. A stretch that sees no such
+drawing in time, or a keystroke whose count may hold a blink of the text cursor, ends the
+run with a message instead of a figure.
 
 Usage: bench/instructions.py [build-folder]      (default: build-bench)
 """
@@ -38,48 +42,75 @@ def dump(process, name):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
 
-# A focused text field's cursor blinks every half second, and each blink costs some 130,000
-# instructions under valgrind. Stretches inside the pair window therefore end after a
-# tenth of a second without drawing (its paints come in one burst), so that the dump lands
-# before the next blink, and the keystrokes begin right after a blink.
-BLINK_SAFE_QUIET = 0.1
+# Where Weight1's fields lie in its window, in pixels (the program's twips / 15).
+VAR1_RECT = (60, 112, 271, 19)
+VAR2_RECT = (60, 138, 271, 19)
+# Timeouts under valgrind, which runs a program some fifty times slower, in seconds.
+MAP_TIMEOUT = 120
+DRAWING_TIMEOUT = 60
+# A focused text field's cursor blinks every half second, each blink some 130,000
+# instructions. The field restarts the blinking as it takes a key, so the next blink draws
+# half a second after the key's repaint. A keystroke's count is taken as soon as the repaint
+# is seen; a blink drawn before the count was taken, told by the X server's time stamps,
+# rejects it.
+REPAINT_BURST = 100  # ms: the damage of one repaint comes within this
+# The quiet after the awaited drawing that lets its burst end; shorter than a blink.
+BURST_END = 0.1
+
+
+def window_area(screen, window):
+    x, y = screen.origin(window)
+    geometry = window.get_geometry()
+    return x, y, geometry.width, geometry.height
 
 
 def count(screen, program, scratch, pair_window=False):
     """The instructions of each stretch of a start: until the mapping, from the mapping until
     idle and, with pair_window, a pair window's first showing until painted and a keystroke
-    in it until both fields are painted. callgrind starts counting afresh at each dump."""
+    in it until both fields are painted. Each stretch ends when the drawing it waits for has
+    been seen, a stretch that saw none ends the run with a message. callgrind starts counting
+    afresh at each dump."""
     out = os.path.join(scratch, os.path.basename(program) + ".callgrind")
     env = startup.private_environment(scratch, screen.display.get_display_name())
     process = subprocess.Popen(
         ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out, program],
         env=env, cwd=os.path.dirname(program), stderr=subprocess.DEVNULL)
-    # Under valgrind the program runs some fifty times slower: two quiet seconds.
+    # Under valgrind: two quiet seconds after the first frame make idle.
     startup.QUIET = 2.0
     try:
-        mapped, window = screen.wait_map(120)
+        _, window = screen.wait_map(MAP_TIMEOUT)
         dump(process, "mapped")
-        screen.frame_end(mapped)
+        frame = screen.wait_drawn("the first frame", DRAWING_TIMEOUT,
+                                  covered=[window_area(screen, window)])
+        screen.frame_end(frame)
         dump(process, "idle")
         stretches = 2
         if pair_window:
             x, y = screen.origin(window)
             screen.click(x + startup.WEIGHT1_ENTRY[0], y + startup.WEIGHT1_ENTRY[1])
-            _, pair = screen.wait_map(120)
-            screen.drawing_end(BLINK_SAFE_QUIET)
+            _, pair = screen.wait_map(MAP_TIMEOUT)
+            shown = screen.wait_drawn("Weight1's first showing", DRAWING_TIMEOUT,
+                                      covered=[window_area(screen, pair)])
+            screen.frame_end(shown, BURST_END)
             dump(process, "pair-window")
             px, py = screen.origin(pair)
-            screen.click(px + startup.VAR1_FIELD[0], py + startup.VAR1_FIELD[1],
-                         BLINK_SAFE_QUIET)
-            screen.drawing_end(BLINK_SAFE_QUIET)
-            # The first key press of a run also loads the input method's compose table, which
-            # every Qt program pays once; the second one is what each keystroke costs.
-            for key in "77":
-                screen.drawing_end(BLINK_SAFE_QUIET)  # a blink: the next is half a second away
+            var1 = (px + VAR1_RECT[0], py + VAR1_RECT[1]) + VAR1_RECT[2:]
+            var2 = (px + VAR2_RECT[0], py + VAR2_RECT[1]) + VAR2_RECT[2:]
+            screen.click(px + startup.VAR1_FIELD[0], py + startup.VAR1_FIELD[1], BURST_END)
+            # The first key press of a run used to load the input method's compose table as
+            # well; the second one is what each later keystroke costs.
+            for n, key in enumerate("77"):
+                # Right after a blink, so that the stretch before the key ends before the next.
+                screen.wait_drawn("the text cursor's blink", DRAWING_TIMEOUT, touched=[var1])
                 dump(process, "before-key")
                 screen.key(ord(key))
-                screen.drawing_end(BLINK_SAFE_QUIET)
+                screen.wait_drawn(f"keystroke {n + 1}", DRAWING_TIMEOUT, touched=[var1, var2])
+                repainted = screen.server_time
                 dump(process, "keystroke")
+                if screen.drawn_in(var1, repainted + REPAINT_BURST, BURST_END):
+                    sys.exit(f"keystroke {n + 1}: the text cursor blinked before the count "
+                             "was taken; the stretch is rejected, no figure (is the machine "
+                             "too busy?)")
             stretches = 7
     finally:
         process.terminate()

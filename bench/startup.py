@@ -48,6 +48,24 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
+class Coverage:
+    """Which pixels of a rectangle the drawings have reached."""
+
+    def __init__(self, x, y, width, height):
+        self.x, self.y, self.width = x, y, width
+        self.rows = [bytearray(width) for _ in range(height)]
+
+    def add(self, x, y, width, height):
+        left, right = max(x, self.x) - self.x, min(x + width, self.x + self.width) - self.x
+        top, bottom = max(y, self.y) - self.y, min(y + height, self.y + len(self.rows)) - self.y
+        if left < right and top < bottom:
+            for row in self.rows[top:bottom]:
+                row[left:right] = b"\1" * (right - left)
+
+    def complete(self):
+        return all(0 not in row for row in self.rows)
+
+
 class Screen:
     """The root window's mappings and drawings, each stamped on arrival."""
 
@@ -94,6 +112,50 @@ class Screen:
             if event.type == self.damage_event:
                 return self.frame_end(stamp, quiet)
         sys.exit("nothing was drawn")
+
+    def events_until(self, deadline):
+        """Yields (arrival time, event) until the deadline (time.monotonic()) passes."""
+        fd = self.display.fileno()
+        while True:
+            if not self.display.pending_events():
+                ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
+                if not ready:
+                    return
+            event = self.display.next_event()
+            yield time.monotonic(), event
+
+    def wait_drawn(self, what, timeout, covered=(), touched=()):
+        """Waits until the drawings on the screen have covered each area of covered whole and
+        reached into each area of touched (areas as x, y, width, height on the root window),
+        and returns the arrival of the drawing that completed them. Exits with a message when
+        timeout seconds pass first: a stretch that did not see what it waits for has no figure."""
+        wholes = [Coverage(*area) for area in covered]
+        reached = [False] * len(touched)
+        for stamp, event in self.events_until(time.monotonic() + timeout):
+            if event.type != self.damage_event:
+                continue
+            a = event.area
+            for whole in wholes:
+                whole.add(a.x, a.y, a.width, a.height)
+            for i, (x, y, width, height) in enumerate(touched):
+                reached[i] |= (a.x < x + width and x < a.x + a.width and a.y < y + height and
+                               y < a.y + a.height)
+            if all(reached) and all(whole.complete() for whole in wholes):
+                self.server_time = event.timestamp  # the X server's milliseconds
+                return stamp
+        sys.exit(f"{what}: not drawn within {timeout} s; the stretch is rejected, no figure")
+
+    def drawn_in(self, area, after, within):
+        """Whether a drawing that the X server stamped later than after (its milliseconds)
+        reaches into area, among the events that come within `within` seconds."""
+        x, y, width, height = area
+        for _, event in self.events_until(time.monotonic() + within):
+            if event.type != self.damage_event or event.timestamp <= after:
+                continue
+            a = event.area
+            if a.x < x + width and x < a.x + a.width and a.y < y + height and y < a.y + a.height:
+                return True
+        return False
 
     def drain(self, quiet=None):
         for _ in self.events(QUIET if quiet is None else quiet):

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -87,6 +88,19 @@ void KeyFilter::showMenu(QLineEdit* field, const QPoint& globalPos) const
     menu->popup(globalPos);
 }
 
+bool KeyFilter::answerNoInputMethod(QObject* field, QInputMethodQueryEvent* query)
+{
+    if (!(query->queries() & Qt::ImEnabled))
+        return QObject::eventFilter(field, query);
+    // A value field takes no input method. Qt's compose input context hands a key to the
+    // locale's compose table only where the focused widget takes one, and builds that table,
+    // half a megabyte read and parsed, on the first key it is handed. The field still answers
+    // every other question itself (cursor, surrounding text), as it would without the filter.
+    field->event(query);
+    query->setValue(Qt::ImEnabled, false);
+    return true;
+}
+
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
@@ -102,6 +116,8 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
         // A line edit does nothing on a release but show its cursor again, which the
         // press already did; letting it through repaints the field a second time.
         return true;
+    case QEvent::InputMethodQuery:
+        return answerNoInputMethod(watched, static_cast<QInputMethodQueryEvent*>(event));
     case QEvent::InputMethod: {
         // Composed text (dead keys, input methods) goes through the same gate.
         const auto* input = static_cast<QInputMethodEvent*>(event);

@@ -3,6 +3,7 @@
 #include "launch/notepads.h"
 #include "pairs/keyfilter.h"
 #include "pairs/pairlayout.h"
+#include "ui/lineedit.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
@@ -36,6 +37,9 @@ PairWindow::PairWindow(const UnitPair& pair, Context& context) : pair_(pair), co
     ui::makeFixedWindow(this, 5190, 2580, context.mainWindow);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
+    // Every control names its font; the window's is the one its fields are first laid out in
+    // (ui::lineEdit()), so that the desktop's font never needs an engine of its own.
+    setFont(ui::tahoma(8.25));
     buildLayout();
     if (pair_.category == Category::Volume && context_.mainWindow)
         setWindowIcon(context_.mainWindow->windowIcon());
@@ -108,9 +112,8 @@ void PairWindow::buildLayout()
 
     auto* keyFilter = new KeyFilter(context_.locale, this);
     auto makeField = [&](const char* name, int top, const QString& unit) {
-        auto* field = new QLineEdit(panel);
+        QLineEdit* field = ui::lineEdit(panel, regular);
         field->setObjectName(QLatin1String(name));
-        field->setFont(regular);
         field->setGeometry(twipRect(layout.fieldsLeft, top, layout.fieldsWidth, 285));
         field->setAccessibleName(unit);
         field->installEventFilter(keyFilter);

@@ -6,6 +6,7 @@
 #include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
+#include "ui/lineedit.h"
 #include "ui/secondarywindow.h"
 #include "ui/widgets.h"
 
@@ -147,7 +148,7 @@ MainWindow::MainWindow(Platform& platform) : context_{platform, this}, windows_(
 
     // Text1 lies hidden behind the Volume frame and holds the focus at start, so no
     // visible control shows a focus mark until the user presses Tab.
-    focusHolder_ = new QLineEdit(client);
+    focusHolder_ = ui::lineEdit(client, font());
     focusHolder_->setObjectName(QStringLiteral("Text1"));
     focusHolder_->setReadOnly(true);
     focusHolder_->setGeometry(twipRect(4980, 3690, 1245, 525));

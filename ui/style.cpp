@@ -1,5 +1,6 @@
 #include "ui/style.h"
 
+#include "ui/fieldpanel.h"
 #include "ui/pictures.h"
 #include "ui/widgets.h"
 
@@ -83,6 +84,16 @@ QIcon Style::standardIcon(StandardPixmap icon, const QStyleOption* option,
         return extension;
     }
     return QProxyStyle::standardIcon(icon, option, widget);
+}
+
+void Style::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                          const QWidget* widget) const
+{
+    const auto drawn = [this, element, widget](const QStyleOption* panel, QPainter* onto) {
+        QProxyStyle::drawPrimitive(element, panel, onto, widget);
+    };
+    if (element != PE_PanelLineEdit || !drawCachedFieldPanel(this, option, painter, widget, drawn))
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
 void Style::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,

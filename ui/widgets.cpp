@@ -453,11 +453,21 @@ void fitToText(QLabel* label)
 
 namespace {
 
+// The font with its smoothing and hinting its own. A font that leaves them open takes its
+// window's, and a window in a font that draws Tahoma's strike would have the label measured
+// by an engine of its own and drawn (drawnFont()) by another.
+QFont withOwnSettings(QFont font)
+{
+    font.setStyleStrategy(font.styleStrategy());
+    font.setHintingPreference(font.hintingPreference());
+    return font;
+}
+
 QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font)
 {
     auto* result = new TextLabel(text, parent);
     result->setObjectName(name);
-    result->setFont(font);
+    result->setFont(withOwnSettings(font));
     result->setTextFormat(Qt::PlainText);
     return result;
 }
@@ -490,7 +500,7 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
 {
     auto* result = new ClickLabel(text, parent);
     result->setObjectName(name);
-    QFont linkFont = font;
+    QFont linkFont = withOwnSettings(font);
     linkFont.setUnderline(underline);
     result->setFont(linkFont);
     result->setTextFormat(Qt::PlainText);

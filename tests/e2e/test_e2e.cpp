@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QPoint>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -570,16 +571,25 @@ void TestEndToEnd::pairWindowConvertsTypedDigits_data()
     QTest::addColumn<QPoint>("linkTwips");
     QTest::addColumn<QString>("menuKeys");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("layout"); // setxkbmap's layout and variant, if not the default
+    QTest::addColumn<QString>("typed");  // xdotool key names
     QTest::addColumn<QString>("converted");
 
     // The program's pound is the short 0.4536 kg: 12 x 0.4536; 12 x 2.54 for the inch.
     QTest::newRow("link label Pound <> Kilogram")
-        << poundLinkTwips << QString() << QStringLiteral("Conversion part of Weight")
-        << QStringLiteral("5.4432");
+        << poundLinkTwips << QString() << QStringLiteral("Conversion part of Weight") << QString()
+        << QStringLiteral("1 2") << QStringLiteral("5.4432");
     // Alt+C opens "Conversions Parts", L its "Lenght" submenu; Up wraps to its last pair.
     QTest::newRow("menu Inch <> Centimetre")
         << QPoint() << QStringLiteral("alt+c l Up Return")
-        << QStringLiteral("Conversion part of Length") << QStringLiteral("30.48");
+        << QStringLiteral("Conversion part of Length") << QString() << QStringLiteral("1 2")
+        << QStringLiteral("30.48");
+    // The fields take no input method, so a dead key types nothing and the key after it
+    // types itself: no composed character (a superscript one) that the field would refuse.
+    QTest::newRow("dead circumflex before a digit")
+        << poundLinkTwips << QString() << QStringLiteral("Conversion part of Weight")
+        << QStringLiteral("us intl") << QStringLiteral("dead_circumflex 1 2")
+        << QStringLiteral("5.4432");
 }
 
 void TestEndToEnd::pairWindowConvertsTypedDigits()
@@ -587,8 +597,24 @@ void TestEndToEnd::pairWindowConvertsTypedDigits()
     QFETCH(QPoint, linkTwips);
     QFETCH(QString, menuKeys);
     QFETCH(QString, title);
+    QFETCH(QString, layout);
+    QFETCH(QString, typed);
     QFETCH(QString, converted);
 
+    if (!layout.isEmpty()) {
+        const QStringList names = layout.split(QLatin1Char(' '));
+        QCOMPARE(tool(QStringLiteral("setxkbmap"),
+                      {QStringLiteral("-layout"), names.value(0), QStringLiteral("-variant"),
+                       names.value(1)},
+                      5000)
+                     .exitCode,
+                 0);
+    }
+    // The server's keyboard is shared by every case.
+    const auto defaultLayout = qScopeGuard([&] {
+        if (!layout.isEmpty())
+            tool(QStringLiteral("setxkbmap"), {QStringLiteral("us")}, 5000);
+    });
     QProcess* copy = startCopy();
     QVERIFY(copy);
     const QString mainWindow = waitForMainWindow(copy);
@@ -605,10 +631,7 @@ void TestEndToEnd::pairWindowConvertsTypedDigits()
     // Type into the editable field, which has the focus, then select the converted value in
     // the locked one: on X a keyboard selection becomes the PRIMARY selection, the one way to
     // read a field's text from outside (the fields refuse the clipboard keys).
-    QCOMPARE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), pairWindow,
-                      QStringLiteral("type"), QStringLiteral("12")})
-                 .exitCode,
-             0);
+    QVERIFY(pressKeys(pairWindow, typed));
     QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Home"),
                       QStringLiteral("shift+End")})
                  .exitCode,

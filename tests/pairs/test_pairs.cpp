@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -85,6 +86,8 @@ private slots:
     void switchingKeepsTextsAndConvertsBackward();
     void switchingBackRestoresFirstDirection();
     void lockedFieldTakesFocusButNoTyping();
+    void fieldsTakeNoInputMethod_data();
+    void fieldsTakeNoInputMethod();
     void eraseEmptiesBothFields_data();
     void eraseEmptiesBothFields();
     void hideKeepsTextsAndDirection();
@@ -408,6 +411,54 @@ void TestPairs::switchingBackRestoresFirstDirection()
     QTest::keyClick(h.var1(), Qt::Key_Backspace);
     QCOMPARE(h.var1()->text(), QStringLiteral("1.55000"));
     QCOMPARE(h.var2()->text(), QStringLiteral("9.99998")); // 1.55 x 6.4516
+}
+
+void TestPairs::fieldsTakeNoInputMethod_data()
+{
+    QTest::addColumn<QString>("directions"); // picked in turn after loading: 1 or 2 each
+    QTest::addColumn<QString>("editable");
+
+    QTest::newRow("as loaded") << "" << "Var1";
+    QTest::newRow("second direction") << "2" << "Var2";
+    QTest::newRow("second, then first again") << "21" << "Var1";
+    QTest::newRow("back and forth twice") << "2121" << "Var1";
+    QTest::newRow("first, then second again") << "212" << "Var2";
+}
+
+void TestPairs::fieldsTakeNoInputMethod()
+{
+    QFETCH(QString, directions);
+    QFETCH(QString, editable);
+
+    Harness h(QStringLiteral("Weight1"));
+    h.pairWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(h.pairWindow.get()));
+    for (QChar direction : directions) {
+        // The field that is about to change sides holds the focus as it changes.
+        QLineEdit* focused = direction == u'1' ? h.var1() : h.var2();
+        focused->setFocus();
+        if (direction == u'1')
+            h.chooseFirstDirection();
+        else
+            h.chooseSecondDirection();
+    }
+    auto* field = h.pairWindow->findChild<QLineEdit*>(editable);
+    QVERIFY(!field->isReadOnly());
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("12"));
+
+    // The question Qt asks the focus object for the platform's input context, then each field.
+    QCOMPARE(QGuiApplication::focusObject(), field);
+    for (QObject* each : {QGuiApplication::focusObject(), static_cast<QObject*>(h.var1()),
+                          static_cast<QObject*>(h.var2())}) {
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImSurroundingText | Qt::ImCursorPosition);
+        QApplication::sendEvent(each, &query);
+        QVERIFY2(!query.value(Qt::ImEnabled).toBool(), qPrintable(each->objectName()));
+        if (each == field) { // the field's other answers are its own
+            QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("12"));
+            QCOMPARE(query.value(Qt::ImCursorPosition).toInt(), 2);
+        }
+    }
 }
 
 void TestPairs::lockedFieldTakesFocusButNoTyping()

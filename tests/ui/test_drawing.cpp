@@ -1,18 +1,24 @@
-// Baked pictures against their files decoded the usual way, and repaints per keystroke.
+// Baked pictures against their files decoded the usual way, field panels copied against
+// drawn, and repaints per keystroke.
 #include "fakeplatform.h"
 #include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/pictures.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScopeGuard>
+#include <QStyleFactory>
 #include <QStyleOptionFrame>
 #include <QTest>
 
@@ -51,6 +57,20 @@ bool drawnUpTo(QWidget* marker)
     return QTest::qWaitFor([&] { return counter.paints.value(marker) > 0; });
 }
 
+// Counts the field panels drawn by the style below the program's own.
+class PanelCounter : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    mutable int panels = 0;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        panels += element == PE_PanelLineEdit;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
 } // namespace
 
 class TestDrawing : public QObject {
@@ -58,6 +78,33 @@ class TestDrawing : public QObject {
 
 private slots:
     void initTestCase() { ui::initialise(); }
+
+    // First, before any other case has drawn text: a font engine, once loaded, is kept.
+    void windowsLoadNoEngineForTheDesktopFont()
+    {
+        // Qt's font matching names each family it looks for an engine for.
+        static QStringList requests;
+        requests.clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.match.debug=true"));
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& message) {
+                requests.append(message);
+            });
+        const auto restore = qScopeGuard([previous] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules(QString());
+        });
+        test::FakePlatform platform;
+        MainWindow form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* window = test::named(form.windows()).show<PairWindow>(QStringLiteral("Weight1"));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->grab();
+        QVERIFY(requests.join(QString()).contains(QLatin1String("family: Tahoma")));
+        const QString desktop = QLatin1String("family: ") + QApplication::font().family();
+        QVERIFY2(!requests.join(QString()).contains(desktop), qPrintable(desktop));
+    }
 
     void picturesMatchTheirFiles_data()
     {
@@ -282,6 +329,80 @@ private slots:
         const auto* style = qobject_cast<QProxyStyle*>(QApplication::style());
         QVERIFY(style);
         QCOMPARE(drawn(style), drawn(style->baseStyle()));
+    }
+
+    void labelsMeasuredInTheFontThatDrawsThem()
+    {
+        // A font engine per face and size: a label sized by one font and drawn by another
+        // loads two, each some two million instructions of fontconfig matching.
+        test::FakePlatform platform;
+        MainWindow form(platform);
+        const QList<QLabel*> labels = form.findChildren<QLabel*>();
+        QVERIFY(!labels.isEmpty());
+        for (const QLabel* label : labels) {
+            if (label->text().isEmpty())
+                continue;
+            bool embolden = false;
+            const QFont drawn =
+                ui::drawnFont(label->font(), label->fontInfo().pixelSize(), &embolden);
+            QVERIFY2(drawn == label->font(), qPrintable(label->objectName()));
+        }
+    }
+
+    void fieldPanelCopiedAsTheStyleDrawsIt_data()
+    {
+        QTest::addColumn<QString>("setUp"); // 2: second direction, d: disabled
+        QTest::addColumn<QString>("focus"); // the widget that holds the focus
+
+        QTest::newRow("editable focused") << "" << "Var1";
+        QTest::newRow("locked focused") << "" << "Var2";
+        QTest::newRow("neither focused") << "" << "Parts";
+        QTest::newRow("second direction, editable focused") << "2" << "Var2";
+        QTest::newRow("second direction, locked focused") << "2" << "Var1";
+        QTest::newRow("disabled") << "d" << "Parts";
+    }
+
+    void fieldPanelCopiedAsTheStyleDrawsIt()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, focus);
+
+        QApplication::setCursorFlashTime(0); // the text cursor shown in every grab
+        test::FakePlatform platform;
+        QWidget owner;
+        Context context{platform, &owner, QLocale(QLocale::English, QLocale::UnitedStates)};
+        PairWindow window(unitPair(PairId::Weight1), context);
+        auto* parts = window.findChild<QComboBox*>(QStringLiteral("Parts"));
+        if (setUp.contains(u'2')) {
+            parts->setCurrentIndex(1);
+            window.directionChosen();
+        }
+        window.setEnabled(!setUp.contains(u'd'));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QWidget*>(focus)->setFocus();
+
+        // The program's style over a counter, against Fusion drawing every panel afresh.
+        ui::Style program(new PanelCounter(QStyleFactory::create(QStringLiteral("Fusion"))));
+        const auto* counter = static_cast<const PanelCounter*>(program.baseStyle());
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        const QList<QLineEdit*> fields = window.findChildren<QLineEdit*>();
+        QCOMPARE(fields.size(), 2);
+        const auto backToTheProgramStyle = qScopeGuard([&] {
+            for (QLineEdit* field : fields)
+                field->setStyle(nullptr);
+        });
+        auto grab = [&](QStyle* style) {
+            for (QLineEdit* field : fields)
+                field->setStyle(style);
+            return window.grab().toImage();
+        };
+        const QImage first = grab(&program);
+        counter->panels = 0;
+        const QImage again = grab(&program);
+        QCOMPARE(counter->panels, 0); // both panels copied
+        QCOMPARE(again, first);
+        QCOMPARE(grab(fusion.get()), first);
     }
 
     void keystrokeRepaintsEachChangedFieldOnce_data()
