@@ -3,7 +3,9 @@
 #include "core/product.h"
 #include "launch/launch.h"
 #include "ui/pictures.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/placement.h"
 
 #include <QLabel>
 #include <QShortcut>

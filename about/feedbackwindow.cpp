@@ -2,7 +2,9 @@
 
 #include "launch/launch.h"
 #include "ui/pictures.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/placement.h"
 
 #include <QShortcut>
 #include <QLineEdit>

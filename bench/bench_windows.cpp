@@ -5,7 +5,7 @@
 #include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/style.h"
 
 #include <QApplication>
 #include <QLineEdit>

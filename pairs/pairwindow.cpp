@@ -3,8 +3,10 @@
 #include "launch/notepads.h"
 #include "pairs/keyfilter.h"
 #include "pairs/pairlayout.h"
-#include "ui/lineedit.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/pictures.h"
+#include "ui/placement.h"
 
 #include <QComboBox>
 #include <QLineEdit>

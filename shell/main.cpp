@@ -5,7 +5,7 @@
 #include "platform/userfolders.h"
 #include "shell/mainwindow.h"
 #include "shell/startup.h"
-#include "ui/widgets.h"
+#include "ui/style.h"
 
 #include <QApplication>
 

@@ -6,9 +6,11 @@
 #include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "launch/launch.h"
-#include "ui/lineedit.h"
 #include "ui/secondarywindow.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/pictures.h"
+#include "ui/placement.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>

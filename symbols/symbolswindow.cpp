@@ -4,7 +4,9 @@
 #include "core/windows1252.h"
 #include "platform/files.h"
 #include "launch/launch.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/fonts.h"
+#include "ui/placement.h"
 
 #include <QDir>
 #include <QLineEdit>

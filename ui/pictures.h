@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCursor>
 #include <QIcon>
 #include <QImage>
 #include <QList>
+#include <QPixmap>
 
 namespace mensurio::ui {
 
@@ -25,5 +27,12 @@ extern const int frameCount;
 QList<QImage> bakedImages(QStringView name);
 // All the images of a baked picture as one icon.
 QIcon bakedIcon(QStringView name);
+
+
+// The one hand-shaped link cursor of the program (hot spot at the fingertip).
+const QCursor& linkCursor();
+QIcon applicationIcon();
+// A picture from the resources for a screen of the given device pixel ratio.
+QPixmap picture(const QString& name, qreal ratio = 1.0);
 
 } // namespace mensurio::ui

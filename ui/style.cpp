@@ -2,7 +2,8 @@
 
 #include "ui/fieldpanel.h"
 #include "ui/pictures.h"
-#include "ui/widgets.h"
+#include "ui/accessibility.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -156,6 +157,13 @@ void Style::polish(QPalette& palette)
     // bevel once instead of four times.
     palette = programPalette();
     palette.setResolveMask(0);
+}
+
+void initialise()
+{
+    loadFonts();
+    applyTheme();
+    installAccessibility();
 }
 
 } // namespace mensurio::ui

@@ -5,6 +5,10 @@
 
 namespace mensurio::ui {
 
+// Registers the fonts, installs the program's style and tells assistive technology about
+// its controls; called once at start-up, before any window.
+void initialise();
+
 // The program's style, with the menu bar's extension button icon baked into the
 // program: QMenuBar asks for that icon as it is built, and loading it from Qt's resources
 // makes the image reader load every installed image-format plugin first.

@@ -1,10 +1,11 @@
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "ui/widgets.h"
+#include "ui/style.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QContextMenuEvent>
 #include <QInputMethodQueryEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/style.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,9 @@
 #include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/pictures.h"
+#include "ui/style.h"
 
 #include <QAction>
 #include <QApplication>

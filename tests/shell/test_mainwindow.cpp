@@ -4,7 +4,8 @@
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/style.h"
 
 #include <QAction>
 #include <QApplication>

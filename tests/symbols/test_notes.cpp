@@ -4,7 +4,7 @@
 #include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/style.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,8 @@
 #include "fakeplatform.h"
 #include "windows.h"
 #include "shell/mainwindow.h"
-#include "ui/widgets.h"
+#include "ui/controls.h"
+#include "ui/style.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

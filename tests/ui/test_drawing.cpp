@@ -6,7 +6,7 @@
 #include "shell/mainwindow.h"
 #include "ui/pictures.h"
 #include "ui/style.h"
-#include "ui/widgets.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 #include <QComboBox>

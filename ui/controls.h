@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QColor>
-#include <QCursor>
-#include <QFont>
 #include <QFrame>
-#include <QIcon>
 #include <QLabel>
 #include <QRect>
 
-class QPainter;
-class QScreen;
+class QLineEdit;
 class QPushButton;
 
 namespace mensurio::ui {
@@ -21,30 +17,6 @@ constexpr QRect twipRect(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
 }
-
-// Installs the program's style and registers the fonts; called once at start-up, before any
-// window.
-void initialise();
-
-// Tahoma at the given point size; start-up makes sure the family resolves. Where the
-// face has a hand-made strike for the size on this screen, the font draws that strike.
-QFont tahoma(double pointSize, bool bold = false);
-// The font that draws text of the given font at this size in screen pixels, and whether
-// the text needs emboldening: the bold outlines of Debian's Tahoma are as thin as the
-// regular face's, and a font made for a strike draws the outline on another screen.
-QFont drawnFont(const QFont& font, qreal screenPixels, bool* embolden);
-// The same for the painter's font on the painter's device.
-QFont drawnFont(const QPainter& painter, bool* embolden);
-// Registers Debian's metric-compatible Tahoma where fontconfig knows none.
-void loadFonts();
-// The height of one line of text in the font, as a label of it is high.
-int lineHeight(const QFont& font);
-
-// The one hand-shaped link cursor of the program (hot spot at the fingertip).
-const QCursor& linkCursor();
-QIcon applicationIcon();
-// A picture from the resources for a screen of the given device pixel ratio.
-QPixmap picture(const QString& name, qreal ratio = 1.0);
 
 // A label whose lines, wrapped or broken, lie one line of its face apart, as one-line
 // labels are high: Qt lays out Tahoma's small strikes 10 px apart, and the descenders of
@@ -112,17 +84,11 @@ QColor ruleColour();
 // Keeps a label where it is but indents its text past a neighbour that reaches into it.
 void indentPast(QLabel* label, const QWidget* neighbour);
 
-// Fixed dialog border: a close box, no minimize or maximize box, client area of the
-// given twips size; centred the first time it is shown, as centreOnFirstShow() says.
-void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, const QWidget* mainWindow);
-// Centres the window the first time it is shown, on the screen that holds the main window;
-// the main window itself (no main window given) on the screen that holds the pointer, where
-// window managers put new windows. Centred again when a window manager frames it later.
-void centreOnFirstShow(QWidget* window, const QWidget* mainWindow = nullptr);
-// The screen a window opens on, as centreOnFirstShow() chooses it.
-QScreen* openingScreen(const QWidget* mainWindow);
-// Tells the window manager that the window belongs to the owner, so it stays in front of
-// it, also while the owner is disabled and the user clicks on it.
-void keepInFrontOf(QWidget* window, QWidget* owner);
+// A line edit in the given font. Qt lays out a new line edit's empty text in the
+// application's font before the line edit takes a font of its own, and loading an engine for
+// that font (the desktop's default, which no window of the program shows text in) costs
+// some 4 M instructions of fontconfig matching. The given font stands in as the
+// application's while the line edit is made.
+QLineEdit* lineEdit(QWidget* parent, const QFont& font);
 
 } // namespace mensurio::ui
