@@ -2,14 +2,14 @@
 
 #include "core/product.h"
 #include "launch/launch.h"
-#include "ui/pictures.h"
 #include "ui/controls.h"
 #include "ui/fonts.h"
+#include "ui/pictures.h"
 #include "ui/placement.h"
 
 #include <QLabel>
-#include <QShortcut>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace mensurio {
 

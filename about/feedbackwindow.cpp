@@ -1,13 +1,13 @@
 #include "about/feedbackwindow.h"
 
 #include "launch/launch.h"
-#include "ui/pictures.h"
 #include "ui/controls.h"
 #include "ui/fonts.h"
+#include "ui/pictures.h"
 #include "ui/placement.h"
 
-#include <QShortcut>
 #include <QLineEdit>
+#include <QShortcut>
 
 namespace mensurio {
 
@@ -134,15 +134,9 @@ void FeedbackWindow::tellAFriend()
         launch::mailTo(context_, friendAddress_->text());
 }
 
-void FeedbackWindow::openDownloadSite()
-{
-    launch::open(context_, Sites::downloadSiteHome());
-}
+void FeedbackWindow::openDownloadSite() { launch::open(context_, Sites::downloadSiteHome()); }
 
-void FeedbackWindow::openSecondSite()
-{
-    launch::open(context_, Sites::secondSiteHome());
-}
+void FeedbackWindow::openSecondSite() { launch::open(context_, Sites::secondSiteHome()); }
 
 void FeedbackWindow::showDownloadSiteNote()
 {

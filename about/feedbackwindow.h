@@ -3,7 +3,6 @@
 #include "platform/context.h"
 #include "ui/secondarywindow.h"
 
-
 class QLineEdit;
 
 namespace mensurio {

@@ -2,10 +2,10 @@
 // windows, and keystrokes travelling from the key filter through the conversion into
 // the partner field. Runs headless on the offscreen platform unless another is chosen.
 #include "fakeplatform.h"
-#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -9,9 +9,6 @@ namespace mensurio {
 inline constexpr char productVersion[] = MENSURIO_VERSION;
 
 // The product and its version, as the windows and the export file name it.
-inline QString productName()
-{
-    return QStringLiteral("Mensurio ") + QLatin1String(productVersion);
-}
+inline QString productName() { return QStringLiteral("Mensurio ") + QLatin1String(productVersion); }
 
 } // namespace mensurio

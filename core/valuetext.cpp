@@ -27,9 +27,9 @@ std::optional<double> readValue(const QString& text, const QLocale& locale)
     QLocale byLocale = locale;
     byLocale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     static const QLocale c = [] {
-        QLocale locale = QLocale::c();
-        locale.setNumberOptions(QLocale::RejectGroupSeparator);
-        return locale;
+        QLocale plainC = QLocale::c();
+        plainC.setNumberOptions(QLocale::RejectGroupSeparator);
+        return plainC;
     }();
     for (const auto& [reading, candidate] : {std::pair(byLocale, local), std::pair(c, plain)}) {
         bool ok = false;

@@ -69,8 +69,8 @@ void PairWindow::buildLayout()
                                 category.pictureSize));
     emblem->setAccessibleName(categoryWord(pair_.category));
 
-    ui::label(panel, QStringLiteral("Label21"), categoryWord(pair_.category) + QStringLiteral(" :"), 900, 360,
-              ui::tahoma(14.25));
+    ui::label(panel, QStringLiteral("Label21"), categoryWord(pair_.category) + QStringLiteral(" :"),
+              900, 360, ui::tahoma(14.25));
     ui::line(panel, QStringLiteral("Line4"), 900, 750, 3000, 1, ui::ruleColour());
     ui::pictureBox(panel, QStringLiteral("Image20"), QStringLiteral("pair.ico"),
                    twipRect(900, 810, 240, 240))
@@ -80,9 +80,9 @@ void PairWindow::buildLayout()
     if (pair_.id == PairId::Area2)
         title->setCursor(ui::linkCursor()); // shows the hand, though a click does nothing
 
-    ui::ClickLabel* notePad = ui::pictureBox(
-        panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
-        twipRect(4620, 180, 240, 240), notepadName(pair_.category), true);
+    ui::ClickLabel* notePad =
+        ui::pictureBox(panel, QStringLiteral("NotePad"), QStringLiteral("notepad.gif"),
+                       twipRect(4620, 180, 240, 240), notepadName(pair_.category), true);
     connect(notePad, &ui::ClickLabel::clicked, this, &PairWindow::openNotepad);
     ui::ClickLabel* hide =
         ui::pictureBox(panel, QStringLiteral("Image1"), QStringLiteral("close.ico"),

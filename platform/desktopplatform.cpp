@@ -18,7 +18,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace mensurio {
 
 namespace {
@@ -34,8 +33,7 @@ protected:
     {
         Dialog::showEvent(event);
         const QWidget* owner = this->parentWidget() ? this->parentWidget()->window() : nullptr;
-        const QScreen* screen =
-            owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
         if (!screen)
             return;
         QRect frame = this->frameGeometry();

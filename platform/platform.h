@@ -44,7 +44,7 @@ public:
     // The user's home folder, where the symbols export and the mail launches are rooted.
     virtual QString homeFolder() = 0;
 
-// Modal, application-wide; any outcome other than Yes counts as No for YesNo.
+    // Modal, application-wide; any outcome other than Yes counts as No for YesNo.
     virtual MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& title,
                                      MessageButtons buttons, MessageIcon icon) = 0;
     // Modal; the typed text, or an empty text on Cancel.

@@ -29,8 +29,8 @@ void sendRemove(const char* id)
     if (!library)
         return;
     bool found = true;
-#define MENSURIO_XCB(name)                                                                       \
-    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                \
+#define MENSURIO_XCB(name)                                                                         \
+    const auto name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                  \
     found = found && name
     MENSURIO_XCB(xcb_connect);
     MENSURIO_XCB(xcb_connection_has_error);
@@ -66,7 +66,8 @@ void sendRemove(const char* id)
         for (int i = 0; i < 2; ++i)
             cookies[i] = xcb_intern_atom(connection, 0, uint16_t(std::strlen(names[i])), names[i]);
         for (int i = 0; i < 2; ++i) {
-            if (xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr)) {
+            if (xcb_intern_atom_reply_t* reply =
+                    xcb_intern_atom_reply(connection, cookies[i], nullptr)) {
                 types[i] = reply->atom;
                 std::free(reply);
             }
@@ -86,7 +87,8 @@ void sendRemove(const char* id)
         const xcb_window_t sender = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        for (std::size_t offset = 0; types[0] && types[1] && offset < message.size(); offset += 20) {
+        for (std::size_t offset = 0; types[0] && types[1] && offset < message.size();
+             offset += 20) {
             xcb_client_message_event_t event{};
             event.response_type = XCB_CLIENT_MESSAGE;
             event.format = 8;

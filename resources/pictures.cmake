@@ -3,7 +3,7 @@
 # program decodes none and loads no image-format plugin when it starts. resources.qrc is
 # the one list of pictures: whatever it names is baked.
 add_executable(bakepictures resources/bakepictures.cpp)
-target_link_libraries(bakepictures PRIVATE Qt6::Widgets)
+target_link_libraries(bakepictures PRIVATE Qt6::Widgets mensurio_options)
 
 set(MENSURIO_QRC "${PROJECT_SOURCE_DIR}/resources/resources.qrc")
 file(READ "${MENSURIO_QRC}" qrc_text)

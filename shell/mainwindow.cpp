@@ -3,14 +3,14 @@
 #include "about/aboutwindow.h"
 #include "about/feedbackwindow.h"
 #include "core/product.h"
-#include "symbols/symbolswindow.h"
-#include "pairs/pairwindow.h"
 #include "launch/launch.h"
-#include "ui/secondarywindow.h"
+#include "pairs/pairwindow.h"
+#include "symbols/symbolswindow.h"
 #include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/pictures.h"
 #include "ui/placement.h"
+#include "ui/secondarywindow.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -214,10 +214,9 @@ void MainWindow::buildCategoryFrames(QWidget* client)
     for (const CategoryFrame& category : categoryFrames) {
         QFrame* box = ui::frame(client, QLatin1String(category.frameName),
                                 twipRect(category.left, category.top, 3465, 2055), true);
-        QLabel* headingLabel =
-            ui::label(box, QLatin1String(category.heading),
-                      categoryWord(category.category) + QLatin1Char(':'),
-                      category.headingLeft, category.headingTop, heading);
+        QLabel* headingLabel = ui::label(box, QLatin1String(category.heading),
+                                         categoryWord(category.category) + QLatin1Char(':'),
+                                         category.headingLeft, category.headingTop, heading);
         ui::pictureBox(
             box, QLatin1String(category.picture), QLatin1String(category.pictureFile),
             twipRect(category.pictureLeft, 240, category.pictureSize, category.pictureSize))

@@ -83,8 +83,8 @@ QByteArray missingDisplay()
     if (plugin.isEmpty())
         return {};
     if (wayland) // the toolkit's Wayland client tries wayland-0 where none is named
-        return "the Wayland display \"" + (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) +
-               "\" could not be opened";
+        return "the Wayland display \"" +
+               (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) + "\" could not be opened";
     if (x11Display.isEmpty())
         return "DISPLAY is not set";
     return "the X display \"" + x11Display + "\" could not be opened";
@@ -94,7 +94,8 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 {
     std::unique_lock<std::mutex> guard(heldLock);
     if (type != QtFatalMsg) {
-        held.push_back({type, context.file, context.line, context.function, context.category, text});
+        held.push_back(
+            {type, context.file, context.line, context.function, context.category, text});
         return;
     }
     // The toolkit gives up and would abort. No display is a matter of the surroundings, not

@@ -2,8 +2,8 @@
 
 #include "about/aboutwindow.h"
 #include "about/feedbackwindow.h"
-#include "symbols/symbolswindow.h"
 #include "pairs/pairwindow.h"
+#include "symbols/symbolswindow.h"
 
 namespace mensurio {
 

@@ -2,8 +2,8 @@
 
 #include "core/product.h"
 #include "core/windows1252.h"
-#include "platform/files.h"
 #include "launch/launch.h"
+#include "platform/files.h"
 #include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/placement.h"

@@ -3,7 +3,6 @@
 #include "platform/context.h"
 #include "ui/secondarywindow.h"
 
-
 class QLineEdit;
 
 namespace mensurio {
@@ -17,7 +16,7 @@ public:
     explicit SymbolsWindow(Context& context);
 
     // What the controls do; each names the object it answers.
-    void exportSymbols();    // "Command2": export the symbols and open the file
+    void exportSymbols(); // "Command2": export the symbols and open the file
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -27,7 +27,10 @@ public:
     {
         return find(name, [this](auto id) -> QWidget* { return registry_.show(id); });
     }
-    template <typename W> W* show(const QString& name) const { return qobject_cast<W*>(show(name)); }
+    template <typename W> W* show(const QString& name) const
+    {
+        return qobject_cast<W*>(show(name));
+    }
 
 private:
     template <typename Act> static QWidget* find(const QString& name, Act act)

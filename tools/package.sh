@@ -8,7 +8,7 @@ install_packages
 
 build="$top/build-deb"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DMENSURIO_WERROR=ON >/dev/null
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build"
 rm -f "$build"/mensurio_*.deb
 if ! log=$(cd "$build" && cpack -G DEB 2>&1); then

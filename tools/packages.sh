@@ -23,6 +23,7 @@ MENSURIO_TEST_PACKAGES=(
   dpkg-dev file lintian                   # building and checking the Debian package
   python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
   clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
+  clang-format git                        # the source format check
   openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
   weston libweston-10-dev pkgconf         # the Wayland suite: a headless compositor, our module's headers
 )

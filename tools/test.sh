@@ -18,8 +18,12 @@ run_suite() {
 }
 passed=0
 
+echo "== Source format (clang-format) =="
+(cd "$top" && git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run --Werror)
+passed=$((passed + 1))
+
 echo "== Build with warnings as errors =="
-run_suite "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON
+run_suite "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 
 echo "== Debian package, checked by lintian =="
 bash "$top/tools/package.sh"
@@ -28,11 +32,11 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DMENSURIO_WERROR=ON -DMENSURIO_SANITIZE=ON
+run_suite "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DMENSURIO_SANITIZE=ON
 
 echo "== Value-text fuzzer (libFuzzer, one minute) =="
 bash "$top/tools/fuzz.sh" 60
-passed=$((passed + 2)) # the package check and the fuzzer run
+passed=$((passed + 2)) # the package check and the fuzzer run; the format check counted above
 
 # Every stage stops the run on a failure, so reaching this line means none failed.
 echo "tests: $passed passed, 0 failed"

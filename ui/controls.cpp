@@ -97,8 +97,8 @@ int TextLabel::heightForWidth(int width) const
     if (!breaksLines(this))
         return QLabel::heightForWidth(width);
     bool embolden = false;
-    const QFont font =
-        drawnFont(this->font(), QFontInfo(this->font()).pixelSize() * devicePixelRatioF(), &embolden);
+    const QFont font = drawnFont(
+        this->font(), QFontInfo(this->font()).pixelSize() * devicePixelRatioF(), &embolden);
     const QMargins margins = contentsMargins();
     const int lines = int(textLines(text(), font, width - margins.left() - margins.right(),
                                     const_cast<TextLabel*>(this))

@@ -28,7 +28,6 @@ QList<QImage> bakedImages(QStringView name);
 // All the images of a baked picture as one icon.
 QIcon bakedIcon(QStringView name);
 
-
 // The one hand-shaped link cursor of the program (hot spot at the fingertip).
 const QCursor& linkCursor();
 QIcon applicationIcon();

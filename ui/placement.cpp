@@ -57,8 +57,8 @@ public:
         auto* window = static_cast<QWidget*>(parent());
         if (window->windowHandle() && target == window->windowHandle()->winId())
             // Once Qt has taken the event in and knows the frame is to be read anew.
-            QMetaObject::invokeMethod(this, [this, window] { follow(window, QEvent::None); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, window] { follow(window, QEvent::None); }, Qt::QueuedConnection);
         return false;
     }
 
@@ -112,8 +112,8 @@ private:
         placedFrame_.moveCenter(screen_->availableGeometry().center());
         // QWidget::move() places the frame by the frame it knows, which may be stale: the
         // window is placed by its client area, inside the frame as it is now.
-        const QPoint client = placedFrame_.topLeft() + window->geometry().topLeft() -
-                              frameRect(window).topLeft();
+        const QPoint client =
+            placedFrame_.topLeft() + window->geometry().topLeft() - frameRect(window).topLeft();
         if (client != window->geometry().topLeft())
             asked_.append(window->geometry().topLeft()); // where it was put before
         asked_.append(client);

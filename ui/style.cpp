@@ -1,13 +1,13 @@
 #include "ui/style.h"
 
-#include "ui/fieldpanel.h"
-#include "ui/pictures.h"
 #include "ui/accessibility.h"
+#include "ui/fieldpanel.h"
 #include "ui/fonts.h"
+#include "ui/pictures.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -72,7 +72,6 @@ void applyTheme()
     // Tool tips keep a palette of their own, which a theme fills in at start-up.
     QToolTip::setPalette(programPalette());
 }
-
 
 QIcon Style::standardIcon(StandardPixmap icon, const QStyleOption* option,
                           const QWidget* widget) const

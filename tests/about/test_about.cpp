@@ -1,7 +1,7 @@
 #include "fakeplatform.h"
-#include "windows.h"
 #include "shell/mainwindow.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -176,14 +176,15 @@ void TestCore::readValue_data()
     // it is no group separator.
     struct Reading {
         const char* text;
-        bool readable; // under C and en_US, whose group separator is ","
+        bool readable;          // under C and en_US, whose group separator is ","
         bool readableElsewhere; // de_DE, sv_SE, ar_EG
         double value;
     };
-    for (const Reading& row : {Reading{"0.125", true, true, 0.125}, Reading{"1.000", true, true, 1.0},
-                               Reading{"0.500", true, true, 0.5}, Reading{"1,5", false, true, 1.5},
-                               Reading{"1,000", false, true, 1.0}, Reading{"1,000.5", false, false, 0},
-                               Reading{"1.000,5", false, false, 0}, Reading{"1E+15", true, true, 1e15}}) {
+    for (const Reading& row :
+         {Reading{"0.125", true, true, 0.125}, Reading{"1.000", true, true, 1.0},
+          Reading{"0.500", true, true, 0.5}, Reading{"1,5", false, true, 1.5},
+          Reading{"1,000", false, true, 1.0}, Reading{"1,000.5", false, false, 0},
+          Reading{"1.000,5", false, false, 0}, Reading{"1E+15", true, true, 1e15}}) {
         for (const char* name : {"C", "en_US", "de_DE", "sv_SE", "ar_EG"}) {
             const bool comma = QByteArray(name) == "C" || QByteArray(name) == "en_US";
             const bool readable = comma ? row.readable : row.readableElsewhere;
@@ -192,10 +193,10 @@ void TestCore::readValue_data()
         }
     }
     // The locales' own group separators never make a number.
-    QTest::newRow("sv_SE grouped") << QLocale(QStringLiteral("sv_SE")) << QString::fromUtf8("1\u00A0000")
-                                   << false << 0.0;
-    QTest::newRow("ar_EG grouped") << QLocale(QStringLiteral("ar_EG")) << QString::fromUtf8("1\u066C000")
-                                   << false << 0.0;
+    QTest::newRow("sv_SE grouped")
+        << QLocale(QStringLiteral("sv_SE")) << QString::fromUtf8("1\u00A0000") << false << 0.0;
+    QTest::newRow("ar_EG grouped")
+        << QLocale(QStringLiteral("ar_EG")) << QString::fromUtf8("1\u066C000") << false << 0.0;
     QTest::newRow("empty") << english << "" << false << 0.0;
     QTest::newRow("minus") << english << "-" << false << 0.0;
     QTest::newRow("point") << english << "." << false << 0.0;

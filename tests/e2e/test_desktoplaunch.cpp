@@ -1,5 +1,5 @@
-#include "platform/desktopplatform.h"
 #include "launch/launch.h"
+#include "platform/desktopplatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -121,7 +121,8 @@ private:
                                      ? QByteArray("for a in \"$@\"; do : > \"$a\"; done\n")
                                      : QByteArray()) +
                                 ": > \"$log.done\"\n"
-                                "exit " + QByteArray::number(status_) + "\n";
+                                "exit " +
+                                QByteArray::number(status_) + "\n";
         QCOMPARE(script.write(text), text.size());
         script.close();
         QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -241,7 +242,7 @@ void TestDesktopLaunch::calculatorFoundByName_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("expected"); // empty: nothing runs
-    QTest::addColumn<bool>("movedAway"); // the program's own current folder changed
+    QTest::addColumn<bool>("movedAway");   // the program's own current folder changed
 
     QTest::newRow("GNOME's calculator before the others")
         << QStringList{"xcalc", "kcalc", "gnome-calculator"} << "gnome-calculator" << false;

@@ -451,7 +451,7 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("display"); // the copy's DISPLAY; empty: none
+    QTest::addColumn<QString>("display");   // the copy's DISPLAY; empty: none
     QTest::addColumn<bool>("whileRunning"); // another copy holds the lock
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // the first line on standard output
@@ -461,7 +461,8 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
         << QStringList{"--help"} << "" << false << 0 << "Usage: mensurio [--help | --version]"
         << "";
     QTest::newRow("--version while a copy runs")
-        << QStringList{"--version"} << "" << true << 0 << "Mensurio 1.2" << "";
+        << QStringList{"--version"} << "" << true << 0 << "Mensurio 1.2"
+        << "";
     QTest::newRow("no display at all")
         << QStringList{} << "" << false << 1 << ""
         << "Mensurio needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set\n";
@@ -728,8 +729,7 @@ void TestEndToEnd::startWindowManager()
 
 // Starts a copy under the window manager and shows the window that `keys` open (none: the
 // main window itself); the main window's id in `mainWindow`, the shown one's in `window`.
-void TestEndToEnd::showUnderWindowManager(const QString& keys, QString& mainWindow,
-                                          QString& window)
+void TestEndToEnd::showUnderWindowManager(const QString& keys, QString& mainWindow, QString& window)
 {
     startWindowManager();
     if (QTest::currentTestFailed())
@@ -747,7 +747,7 @@ void TestEndToEnd::showUnderWindowManager(const QString& keys, QString& mainWind
 
 void TestEndToEnd::framedWindowIsCentred_data()
 {
-    QTest::addColumn<QString>("keys"); // that show the window; none: the main window
+    QTest::addColumn<QString>("keys");     // that show the window; none: the main window
     QTest::addColumn<bool>("lateManager"); // started once the window is mapped
     // First: the window manager stays for the rest of the run once started.
     QTest::newRow("main window, manager starting late") << QString() << true;
@@ -780,11 +780,10 @@ void TestEndToEnd::framedWindowIsCentred()
     const auto readExtents = [&] {
         // "_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 20, 1"; "not found" before.
         extents.clear();
-        const QString line = tool(QStringLiteral("xprop"),
-                                  {QStringLiteral("-id"), window,
-                                   QStringLiteral("_NET_FRAME_EXTENTS")},
-                                  5000)
-                                 .lines.value(0);
+        const QString line =
+            tool(QStringLiteral("xprop"),
+                 {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")}, 5000)
+                .lines.value(0);
         for (const QString& value : line.section(QLatin1Char('='), 1).split(QLatin1Char(','))) {
             bool ok = false;
             extents.append(value.trimmed().toInt(&ok));

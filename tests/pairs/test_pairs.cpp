@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
 #include <QContextMenuEvent>
 #include <QInputMethodQueryEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -251,9 +251,8 @@ void TestPairs::localeDecimalSign_data()
         << QLocale(QStringLiteral("de_DE")) << "Length5" << false << "005"
         << "0.5"
         << "1,27";
-    QTest::newRow("ar_EG point")
-        << QLocale(QStringLiteral("ar_EG")) << "Length5" << false << "1.5"
-        << "1.5" << QString::fromUtf8("3\u066B81");
+    QTest::newRow("ar_EG point") << QLocale(QStringLiteral("ar_EG")) << "Length5" << false << "1.5"
+                                 << "1.5" << QString::fromUtf8("3\u066B81");
     QTest::newRow("en_US refuses U+066B")
         << english << "Weight2" << false << QString::fromUtf8("1\u066B5") << "15"
         << "3";
@@ -314,7 +313,8 @@ void TestPairs::contextMenuHintsNoRefusedKey()
     QFETCH(QString, item);
     Harness h(QStringLiteral("Length5"));
     QTest::keyClicks(h.var1(), QStringLiteral("12"));
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), h.var1()->mapToGlobal(QPoint(2, 2)));
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                            h.var1()->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(h.var1(), &event);
     QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
     auto* menu = static_cast<QMenu*>(QApplication::activePopupWidget());
@@ -419,11 +419,16 @@ void TestPairs::fieldsTakeNoInputMethod_data()
     QTest::addColumn<QString>("directions"); // picked in turn after loading: 1 or 2 each
     QTest::addColumn<QString>("editable");
 
-    QTest::newRow("as loaded") << "" << "Var1";
-    QTest::newRow("second direction") << "2" << "Var2";
-    QTest::newRow("second, then first again") << "21" << "Var1";
-    QTest::newRow("back and forth twice") << "2121" << "Var1";
-    QTest::newRow("first, then second again") << "212" << "Var2";
+    QTest::newRow("as loaded") << ""
+                               << "Var1";
+    QTest::newRow("second direction") << "2"
+                                      << "Var2";
+    QTest::newRow("second, then first again") << "21"
+                                              << "Var1";
+    QTest::newRow("back and forth twice") << "2121"
+                                          << "Var1";
+    QTest::newRow("first, then second again") << "212"
+                                              << "Var2";
 }
 
 void TestPairs::fieldsTakeNoInputMethod()

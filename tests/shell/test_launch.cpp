@@ -167,8 +167,7 @@ void TestLaunch::commandsHandTheirTargetToTheDesktop_data()
         << "Image29" << true << "/Donate with PayPal.exe" << false;
     QTest::newRow("Command2 web page") << "Command2" << false << webPage << true;
     QTest::newRow("OnTheWeb menu item") << "OnTheWeb" << false << webPage << true;
-    QTest::newRow("Download menu item mails support")
-        << "Download" << false << supportMail << true;
+    QTest::newRow("Download menu item mails support") << "Download" << false << supportMail << true;
 }
 
 void TestLaunch::commandsHandTheirTargetToTheDesktop()

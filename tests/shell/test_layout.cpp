@@ -1,10 +1,10 @@
 #include "fakeplatform.h"
-#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
 #include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -203,8 +203,9 @@ void TestLayout::geometry()
     QFETCH(QRect, expected);
 
     Fixture f;
-    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : test::named(f.mainWindow->windows()).instance(window);
+    QWidget* root = window == QLatin1String("MainForm")
+                        ? f.mainWindow.get()
+                        : test::named(f.mainWindow->windows()).instance(window);
     QVERIFY(root);
     QWidget* widget = findIn(root, control);
     QVERIFY2(widget, qPrintable(control));
@@ -277,8 +278,9 @@ void TestLayout::autoSizedLabels()
     QFETCH(QString, text);
 
     Fixture f;
-    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : test::named(f.mainWindow->windows()).instance(window);
+    QWidget* root = window == QLatin1String("MainForm")
+                        ? f.mainWindow.get()
+                        : test::named(f.mainWindow->windows()).instance(window);
     auto* widget = qobject_cast<QLabel*>(findIn(root, label));
     QVERIFY(widget);
     QCOMPARE(widget->text(), text);
@@ -310,8 +312,9 @@ void TestLayout::labelsAsLargeAsTheirSizeHint()
     // Every one-line text label is as wide as Qt's size hint, and as high, or a line of
     // its font if that is higher: the labels measure their text themselves.
     Fixture f;
-    QWidget* root = window == QLatin1String("MainForm") ? f.mainWindow.get()
-                                                        : test::named(f.mainWindow->windows()).instance(window);
+    QWidget* root = window == QLatin1String("MainForm")
+                        ? f.mainWindow.get()
+                        : test::named(f.mainWindow->windows()).instance(window);
     int checked = 0;
     for (const QLabel* label : root->findChildren<QLabel*>()) {
         // The user's name is fitted to the name as it is loaded.

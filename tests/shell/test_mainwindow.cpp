@@ -1,11 +1,11 @@
 #include "fakeplatform.h"
-#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "shell/mainwindow.h"
 #include "ui/controls.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,9 +15,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -261,7 +261,8 @@ void TestMainWindow::hiddenPairWindowReturnsWithValues()
 {
     Harness h;
     h.click(QStringLiteral("Label13")); // Inch <> Centimetre
-    auto* pair = qobject_cast<PairWindow*>(test::named(h.mainWindow->windows()).existing("Length5"));
+    auto* pair =
+        qobject_cast<PairWindow*>(test::named(h.mainWindow->windows()).existing("Length5"));
     QVERIFY(pair);
     QTest::keyClicks(pair->findChild<QLineEdit*>("Var1"), QStringLiteral("12"));
     QTest::mouseClick(pair->findChild<QWidget*>("Image1"), Qt::LeftButton);
@@ -374,11 +375,16 @@ void TestMainWindow::escapeLeavesSecondaryWindows_data()
     QTest::addColumn<QString>("command"); // the main window's action that shows the window
     QTest::addColumn<QString>("window");
 
-    QTest::newRow("pair window") << "LenghtMenu5" << "Length5";
-    QTest::newRow("Symbols") << "VIP" << "Symbols";
-    QTest::newRow("About") << "About" << "AboutApp";
-    QTest::newRow("feedback") << "LikeIt" << "ForMensurio";
-    QTest::newRow("main window ignores it") << "" << "MainForm";
+    QTest::newRow("pair window") << "LenghtMenu5"
+                                 << "Length5";
+    QTest::newRow("Symbols") << "VIP"
+                             << "Symbols";
+    QTest::newRow("About") << "About"
+                           << "AboutApp";
+    QTest::newRow("feedback") << "LikeIt"
+                              << "ForMensurio";
+    QTest::newRow("main window ignores it") << ""
+                                            << "MainForm";
 }
 
 void TestMainWindow::escapeLeavesSecondaryWindows()
@@ -388,7 +394,8 @@ void TestMainWindow::escapeLeavesSecondaryWindows()
     Harness h;
     if (!command.isEmpty())
         h.action(command)->trigger();
-    QWidget* shown = command.isEmpty() ? h.mainWindow.get() : test::named(h.mainWindow->windows()).existing(window);
+    QWidget* shown = command.isEmpty() ? h.mainWindow.get()
+                                       : test::named(h.mainWindow->windows()).existing(window);
     QVERIFY(shown && shown->isVisible());
     auto* var1 = shown->findChild<QLineEdit*>("Var1");
     if (var1) // a pair window keeps its texts
@@ -400,7 +407,8 @@ void TestMainWindow::escapeLeavesSecondaryWindows()
     QCOMPARE(shown->isVisible(), command.isEmpty());
     QVERIFY(h.mainWindow->isVisible());
     QVERIFY(h.mainWindow->isEnabled());
-    QCOMPARE(test::named(h.mainWindow->windows()).existing(window), command.isEmpty() ? nullptr : shown);
+    QCOMPARE(test::named(h.mainWindow->windows()).existing(window),
+             command.isEmpty() ? nullptr : shown);
     if (var1) // hidden as by its close picture, which leaves the activation to the desktop
         QCOMPARE(shown->findChild<QLineEdit*>("Var2")->text(), QStringLiteral("30.48"));
     else

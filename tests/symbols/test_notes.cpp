@@ -1,10 +1,10 @@
-#include "fakeplatform.h"
-#include "windows.h"
 #include "core/windows1252.h"
-#include "symbols/symbolswindow.h"
+#include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
+#include "symbols/symbolswindow.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -717,8 +717,8 @@ void TestNotes::hiddenWindowComesBackWithoutReloading()
     mainWindow.setWindowIcon(markerIcon(Qt::magenta));
     mainWindow.show();
     mainWindow.findChild<QAction*>(QStringLiteral("VIP"))->trigger();
-    auto* symbols =
-        qobject_cast<SymbolsWindow*>(test::named(mainWindow.windows()).existing(QStringLiteral("Symbols")));
+    auto* symbols = qobject_cast<SymbolsWindow*>(
+        test::named(mainWindow.windows()).existing(QStringLiteral("Symbols")));
     QVERIFY(symbols);
     QVERIFY(symbols->isVisible());
     QCOMPARE(iconImage(symbols->windowIcon()), iconImage(markerIcon(Qt::magenta)));

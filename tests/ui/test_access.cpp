@@ -1,10 +1,10 @@
 // What the desktop must not take away: readable text under any theme, keyboard presses of
 // buttons, presses over the accessibility bus, and the look of a disabled main window.
 #include "fakeplatform.h"
-#include "windows.h"
 #include "shell/mainwindow.h"
 #include "ui/controls.h"
 #include "ui/style.h"
+#include "windows.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

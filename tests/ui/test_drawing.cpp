@@ -1,12 +1,12 @@
 // Baked pictures against their files decoded the usual way, field panels copied against
 // drawn, and repaints per keystroke.
 #include "fakeplatform.h"
-#include "windows.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
+#include "ui/fonts.h"
 #include "ui/pictures.h"
 #include "ui/style.h"
-#include "ui/fonts.h"
+#include "windows.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -86,10 +86,9 @@ private slots:
         static QStringList requests;
         requests.clear();
         QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.match.debug=true"));
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& message) {
-                requests.append(message);
-            });
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                      const QString& message) { requests.append(message); });
         const auto restore = qScopeGuard([previous] {
             qInstallMessageHandler(previous);
             QLoggingCategory::setFilterRules(QString());
@@ -216,7 +215,8 @@ private slots:
         const double strikeDark = 353, strikeWidth = 111;
         test::FakePlatform platform;
         MainWindow form(platform);
-        auto* title = test::named(form.windows()).instance(QStringLiteral("Length5"))
+        auto* title = test::named(form.windows())
+                          .instance(QStringLiteral("Length5"))
                           ->findChild<QLabel*>(QStringLiteral("Label22"));
         QVERIFY(title);
         QCOMPARE(title->text(), QStringLiteral("Inch <> Centimetre"));
@@ -247,8 +247,10 @@ private slots:
         QTest::addColumn<qreal>("ratio");
 
         for (qreal ratio : {1.0, 1.5, 2.0}) {
-            for (auto [window, label] : {std::pair("MainForm", "Label2"), {"AboutApp", "Label15"},
-                                         {"AboutApp", "Label5"}, {"Symbols", "Label1"}})
+            for (auto [window, label] : {std::pair("MainForm", "Label2"),
+                                         {"AboutApp", "Label15"},
+                                         {"AboutApp", "Label5"},
+                                         {"Symbols", "Label1"}})
                 QTest::addRow("%s %s %d %%", window, label, int(ratio * 100))
                     << window << label << ratio;
         }
@@ -354,12 +356,18 @@ private slots:
         QTest::addColumn<QString>("setUp"); // 2: second direction, d: disabled
         QTest::addColumn<QString>("focus"); // the widget that holds the focus
 
-        QTest::newRow("editable focused") << "" << "Var1";
-        QTest::newRow("locked focused") << "" << "Var2";
-        QTest::newRow("neither focused") << "" << "Parts";
-        QTest::newRow("second direction, editable focused") << "2" << "Var2";
-        QTest::newRow("second direction, locked focused") << "2" << "Var1";
-        QTest::newRow("disabled") << "d" << "Parts";
+        QTest::newRow("editable focused") << ""
+                                          << "Var1";
+        QTest::newRow("locked focused") << ""
+                                        << "Var2";
+        QTest::newRow("neither focused") << ""
+                                         << "Parts";
+        QTest::newRow("second direction, editable focused") << "2"
+                                                            << "Var2";
+        QTest::newRow("second direction, locked focused") << "2"
+                                                          << "Var1";
+        QTest::newRow("disabled") << "d"
+                                  << "Parts";
     }
 
     void fieldPanelCopiedAsTheStyleDrawsIt()
