@@ -47,11 +47,12 @@ install_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
-# Starts a private X server and exports DISPLAY; stop_xvfb ends it.
+# Starts a private X server (its screen 1280x800, or the size given) and exports DISPLAY;
+# stop_xvfb ends it.
 start_xvfb() {
   local fd_file
   fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$fd_file" 2>/dev/null &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$fd_file" ] && break

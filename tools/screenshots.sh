@@ -43,7 +43,8 @@ finish() {
   rm -rf "$session"
 }
 trap finish EXIT
-start_xvfb
+# A screen large enough for the main window at 200 % (QT_SCALE_FACTOR=2).
+start_xvfb 2560x1600
 xdotool mousemove 0 0 # no hover look on any control
 
 env "${desktop[@]}" HOME="$session/home" XDG_RUNTIME_DIR="$session/runtime" QT_QPA_PLATFORM=xcb \
