@@ -9,7 +9,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace mensurio {
 
@@ -30,7 +29,6 @@ AboutWindow::AboutWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220, context.mainWindow);
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &AboutWindow::leave);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }

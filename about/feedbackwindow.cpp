@@ -7,7 +7,6 @@
 #include "ui/placement.h"
 
 #include <QLineEdit>
-#include <QShortcut>
 
 namespace mensurio {
 
@@ -20,7 +19,6 @@ FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335, context.mainWindow);
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FeedbackWindow::leave);
     // The main window is disabled behind it: a click there must not bury this window.
     ui::keepInFrontOf(this, context.mainWindow);
 }

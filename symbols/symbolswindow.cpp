@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <array>
 
@@ -78,7 +77,6 @@ SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
     if (context.mainWindow)
         setWindowIcon(context.mainWindow->windowIcon());
     buildLayout();
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SymbolsWindow::leave);
 }
 
 void SymbolsWindow::buildLayout()

@@ -9,7 +9,8 @@ namespace mensurio::ui {
 class SecondaryWindow : public QWidget {
     Q_OBJECT
 public:
-    using QWidget::QWidget;
+    // Escape leaves it the way its own way back does.
+    explicit SecondaryWindow(QWidget* parent = nullptr);
 
     // Hides the window and hands control back.
     void leave();
