@@ -123,6 +123,9 @@ void TextLabel::paintEvent(QPaintEvent* event)
     }
 }
 
+namespace {
+
+// Sizes a label to its text: as wide as its longest line, its lines a line of the font high.
 void fitToText(QLabel* label)
 {
     const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
@@ -142,8 +145,6 @@ void fitToText(QLabel* label)
     const int lines = int(label->text().count(QLatin1Char('\n'))) + 1;
     label->resize(size.width(), qMax(size.height(), lines * lineHeight(label->font())));
 }
-
-namespace {
 
 // The font with its smoothing and hinting its own. A font that leaves them open takes its
 // window's, and a window in a font that draws Tahoma's strike would have the label measured

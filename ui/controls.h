@@ -52,8 +52,6 @@ private:
     bool pressed_ = false;
 };
 
-// Sizes a label to its text: as wide as its longest line, its lines a line of the font high.
-void fitToText(QLabel* label);
 // A label that sizes itself to its text on one line, placed at a twips position.
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
               const QFont& font);

@@ -26,6 +26,14 @@ QRect frameRect(const QWidget* window)
     return window->geometry().marginsAdded(handle ? handle->frameMargins() : QMargins());
 }
 
+// The screen a window opens on: the main window's, or for the main window itself the one
+// that holds the pointer.
+QScreen* openingScreen(const QWidget* mainWindow)
+{
+    QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 // Centres its window on its screen when it is first shown, and again whenever a window
 // manager frames it anew: the frame is not known when the window is mapped, and a manager
 // that is still starting (a login's autostart on a busy machine) takes the window over
@@ -128,12 +136,6 @@ private:
 };
 
 } // namespace
-
-QScreen* openingScreen(const QWidget* mainWindow)
-{
-    QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::screenAt(QCursor::pos());
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
 
 void centreOnFirstShow(QWidget* window, const QWidget* mainWindow)
 {

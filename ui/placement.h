@@ -1,6 +1,5 @@
 #pragma once
 
-class QScreen;
 class QWidget;
 
 namespace mensurio::ui {
@@ -12,8 +11,6 @@ void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, const QWi
 // the main window itself (no main window given) on the screen that holds the pointer, where
 // window managers put new windows. Centred again when a window manager frames it later.
 void centreOnFirstShow(QWidget* window, const QWidget* mainWindow = nullptr);
-// The screen a window opens on, as centreOnFirstShow() chooses it.
-QScreen* openingScreen(const QWidget* mainWindow);
 // Tells the window manager that the window belongs to the owner, so it stays in front of
 // it, also while the owner is disabled and the user clicks on it.
 void keepInFrontOf(QWidget* window, QWidget* owner);

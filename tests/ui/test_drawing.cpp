@@ -356,12 +356,15 @@ private slots:
         QTest::addColumn<QString>("setUp"); // 2: second direction, d: disabled
         QTest::addColumn<QString>("focus"); // the widget that holds the focus
 
-        QTest::newRow("editable focused") << ""
-                                          << "Var1";
-        QTest::newRow("locked focused") << ""
-                                        << "Var2";
-        QTest::newRow("neither focused") << ""
-                                         << "Parts";
+        auto row = [](const char* tag, const char* setUp, const char* focus) {
+            QTest::newRow(tag) << QString(setUp) << QString(focus);
+        };
+        row("editable focused", "", "Var1");
+        row("locked focused", "", "Var2");
+        row("neither focused", "", "Parts");
+        row("second direction, editable focused", "2", "Var2");
+        row("second direction, locked focused", "2", "Var1");
+        row("disabled", "d", "Parts");
         QTest::newRow("second direction, editable focused") << "2"
                                                             << "Var2";
         QTest::newRow("second direction, locked focused") << "2"
