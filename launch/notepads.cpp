@@ -43,8 +43,10 @@ void open(Context& context, Category category)
         break; // handed on as it is, whatever it holds
     case files::Found::Nothing:
         // Only a new file gets the empty line, and it gets its name only once the line is
-        // written: a failed write leaves no empty file behind.
-        if (!files::writeWhole(path, QByteArrayLiteral("\r\n"), files::Write::NewOnly))
+        // written: a failed write leaves no empty file behind. A new file is never replaced,
+        // so it is either saved or not there at all.
+        if (files::writeWhole(path, QByteArrayLiteral("\r\n"), files::Write::NewOnly) !=
+            files::Outcome::Saved)
             failure = QStringLiteral("The notepad file could not be created:\n");
         break;
     case files::Found::NotAFile:
@@ -57,9 +59,11 @@ void open(Context& context, Category category)
         break;
     }
     if (!failure.isEmpty()) {
-        context.platform.messageBox(context.mainWindow, failure + (path.isEmpty() ? name : path),
-                                    applicationTitle(), MessageButtons::Ok,
-                                    MessageIcon::Exclamation);
+        const QString unusable =
+            path.isEmpty() ? unusableFolderText(context.platform, UserFolder::Notepads) : QString();
+        const QString shown = !unusable.isEmpty() ? unusable : path.isEmpty() ? name : path;
+        context.platform.messageBox(context.mainWindow, failure + shown, applicationTitle(),
+                                    MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }
     launch::open(context, path);

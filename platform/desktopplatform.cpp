@@ -242,13 +242,28 @@ bool holdsLicence(const QString& folder)
 
 } // namespace
 
+namespace {
+
+// The folders' names are bytes: taken as a path only where the path leads back to the very
+// same bytes. Bytes that are no UTF-8 text would be read with U+FFFD in their place and
+// name a look-alike folder, perhaps another user's.
+QString exactPath(const QByteArray& folder)
+{
+    const QString path = QFile::decodeName(folder);
+    return QFile::encodeName(path) == folder ? QDir::cleanPath(path) : QString();
+}
+
+userfolders::Named dataBase() { return userfolders::namedXdg("XDG_DATA_HOME", "/.local/share"); }
+
+} // namespace
+
 QString DesktopPlatform::dataFolder()
 {
-    const QByteArray base = userfolders::xdg("XDG_DATA_HOME", "/.local/share");
+    const QString base = exactPath(dataBase().folder);
     if (base.isEmpty())
         return {};
-    const QString data = QDir::cleanPath(QFile::decodeName(base) + QLatin1Char('/') +
-                                         QCoreApplication::applicationName());
+    const QString data =
+        QDir::cleanPath(base + QLatin1Char('/') + QCoreApplication::applicationName());
     if (!QDir().mkpath(data))
         return {};
     return data;
@@ -285,7 +300,16 @@ QString DesktopPlatform::homeFolder()
 {
     // Empty when the user has no home at all: the caller's write then fails rather than
     // landing at "/" or in the working folder.
-    return QDir::cleanPath(QFile::decodeName(userfolders::home()));
+    return exactPath(userfolders::home());
+}
+
+QString DesktopPlatform::unusableFolderName(UserFolder folder)
+{
+    const userfolders::Named named =
+        folder == UserFolder::Home ? userfolders::namedHome() : dataBase();
+    if (named.folder.isEmpty() || !exactPath(named.folder).isEmpty())
+        return {};
+    return QString::fromLatin1(named.from);
 }
 
 MessageAnswer DesktopPlatform::messageBox(QWidget* parent, const QString& text,

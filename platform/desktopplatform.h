@@ -20,6 +20,7 @@ public:
     QString sharedFolder() override;
     QString notepadFolder() override;
     QString homeFolder() override;
+    QString unusableFolderName(UserFolder folder) override;
     MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon) override;
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
@@ -40,7 +41,8 @@ public:
     };
     static Folders foldersFor(const QString& executableFolder);
     // The toolkit's AppDataLocation, made when missing, but never below a relative or empty
-    // folder; empty when there is none.
+    // folder, nor below a look-alike of a folder whose name is no text; empty when there is
+    // none.
     static QString dataFolder();
     // The folder of the executable's real path; empty only when it cannot be named at all.
     static QString executableFolder();

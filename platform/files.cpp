@@ -102,19 +102,36 @@ void removeStaleTemporaries(int folder, const QByteArray& name)
     ::closedir(entries);
 }
 
+// What a replacing file keeps of the regular file it replaces.
+struct Kept {
+    mode_t mode;
+    gid_t group;
+};
+
+// One whole-file write: the folder as it was opened, the name in it, the bytes, and what a
+// replacing file keeps.
+struct Target {
+    int folder;
+    QByteArray name;
+    const QByteArray& bytes;
+    std::optional<Kept> kept;
+};
+
 // What replacing `name` must keep: nothing when nothing is there or a link is (replaced, never
-// followed), the permission bits of a regular file. False when it is not ours to replace: a
-// FIFO, device, socket or folder of that name, or a file the user has made read-only.
-bool mayReplace(int folder, const QByteArray& name, std::optional<mode_t>& keptMode)
+// followed), the permission bits and group of a regular file. False when it is not ours to
+// replace: a FIFO, device, socket or folder of that name, or a file the user has made
+// read-only.
+bool mayReplace(Target& target)
 {
     struct stat there {};
-    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(target.folder, target.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISLNK(there.st_mode))
         return true;
-    if (!S_ISREG(there.st_mode) || ::faccessat(folder, name.constData(), W_OK, 0) != 0)
+    if (!S_ISREG(there.st_mode) ||
+        ::faccessat(target.folder, target.name.constData(), W_OK, 0) != 0)
         return false;
-    keptMode = there.st_mode & 0777;
+    target.kept = Kept{there.st_mode & 0777, there.st_gid};
     return true;
 }
 
@@ -140,37 +157,178 @@ bool unsupported(int error)
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
 }
 
-bool giveName(int folder, const QByteArray& from, const QByteArray& to, Write mode)
+// The mode and group of the replaced file. A group the user may not give (one the user is
+// not in), or a file system without groups, leaves the file the user's own group; that group
+// then gets no more than everyone else had, so the file is shared with no one the old file
+// was not. A file system that holds no modes (vfat) has nothing to keep.
+bool keep(int fd, const std::optional<Kept>& kept)
 {
-    if (mode == Write::Replace)
-        return calls().renameat2(folder, from.constData(), folder, to.constData(), 0) == 0;
-    if (calls().renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
+    if (!kept)
         return true;
-    if (!unsupported(errno))
-        return false;
-    // A file system without the no-replace rename: a hard link fails just as surely on a
-    // name that is taken.
-    return calls().linkat(folder, from.constData(), folder, to.constData(), 0) == 0;
+    mode_t mode = kept->mode;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 ||
+        (now.st_gid != kept->group && calls().fchown(fd, uid_t(-1), kept->group) != 0))
+        mode = (mode & ~mode_t(S_IRWXG)) | ((mode & S_IRWXO) << 3);
+    return calls().fchmod(fd, mode) == 0 || unsupported(errno);
 }
 
 // The new file's contents and permissions, on the disk before any name points at them.
-bool fill(int fd, const QByteArray& bytes, const std::optional<mode_t>& keptMode)
+bool fill(int fd, const Target& target)
 {
-    return (!keptMode || ::fchmod(fd, *keptMode) == 0) && writeAll(fd, bytes) &&
-           calls().fsync(fd) == 0;
+    return keep(fd, target.kept) && writeAll(fd, target.bytes) && calls().fsync(fd) == 0;
 }
 
 // A name is on the disk only once its folder is: until then a power cut can take the new
 // file with it, or bring back the one it replaced. A file system that cannot sync a folder
-// (EINVAL) has nothing more to do. A new file whose name cannot be made sure of is taken
-// back, so that a failure leaves nothing; a replaced file cannot be brought back.
-bool syncFolder(int folder, const QByteArray& name, Write mode)
+// (EINVAL) has nothing more to do.
+bool syncFolder(int folder) { return calls().fsync(folder) == 0 || errno == EINVAL; }
+
+// A new file whose name cannot be made sure of is taken back, so that a failure leaves
+// nothing.
+Outcome confirmNew(const Target& target)
 {
-    if (calls().fsync(folder) == 0 || errno == EINVAL)
-        return true;
-    if (mode == Write::NewOnly)
-        ::unlinkat(folder, name.constData(), 0);
-    return false;
+    if (syncFolder(target.folder))
+        return Outcome::Saved;
+    ::unlinkat(target.folder, target.name.constData(), 0);
+    return Outcome::NotSaved;
+}
+
+// An unnamed file given a temporary name; empty when none could be given.
+QByteArray nameTemporarily(int fd, const Target& target)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temporary = temporaryName(target.name, attempt);
+        if (linkUnnamed(fd, target.folder, temporary))
+            return temporary;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+
+// The whole file written under a temporary name, for a file system without unnamed files or
+// without links to them; empty, and nothing left, when it cannot be. A file that keeps a
+// mode is private until it has it.
+QByteArray writeTemporary(const Target& target)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temporary = temporaryName(target.name, attempt);
+        Descriptor fd(::openat(target.folder, temporary.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                               target.kept ? 0600 : 0666));
+        if (fd.get() < 0 && errno == EEXIST)
+            continue;
+        if (fd.get() < 0)
+            break;
+        if (fill(fd.get(), target) && fd.close())
+            return temporary;
+        ::unlinkat(target.folder, temporary.constData(), 0);
+        break;
+    }
+    return {};
+}
+
+// Whether an unnamed file could not be had because the file system or kernel has none
+// (EISDIR: a kernel without O_TMPFILE), as against a failure to write at all.
+bool lacksUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR; }
+
+// The replacing file, complete and on the disk under a temporary name beside the name; empty
+// when it could not be written. Unnamed while it is written where the file system allows, so
+// that a crash in the middle leaves nothing at all. The kernel applies the user's umask, as
+// for any file the user makes.
+QByteArray writeBeside(const Target& target)
+{
+    const Descriptor fd(calls().openUnnamed(target.folder));
+    if (fd.get() < 0)
+        return lacksUnnamedFiles(errno) ? writeTemporary(target) : QByteArray();
+    if (!fill(fd.get(), target))
+        return {};
+    const QByteArray temporary = nameTemporarily(fd.get(), target);
+    return temporary.isEmpty() ? writeTemporary(target) : temporary;
+}
+
+// The temporary's name reaches the disk before the rename, so that a disk failing there
+// leaves the earlier file as it was; a failure after the rename leaves the new file in place,
+// just not confirmed.
+Outcome replace(Target& target)
+{
+    if (!mayReplace(target))
+        return Outcome::NotSaved;
+    const QByteArray temporary = writeBeside(target);
+    if (temporary.isEmpty())
+        return Outcome::NotSaved;
+    if (!syncFolder(target.folder) ||
+        calls().renameat2(target.folder, temporary.constData(), target.folder,
+                          target.name.constData(), 0) != 0) {
+        ::unlinkat(target.folder, temporary.constData(), 0);
+        return Outcome::NotSaved;
+    }
+    return syncFolder(target.folder) ? Outcome::Saved : Outcome::SavedUnconfirmed;
+}
+
+// A file system that can name a file only as it makes it. Made exclusively on the name,
+// never through a link; what a failed write leaves there is removed again.
+Outcome writeOnName(const Target& target)
+{
+    Descriptor fd(::openat(target.folder, target.name.constData(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        return Outcome::NotSaved;
+    if (fill(fd.get(), target) && fd.close())
+        return confirmNew(target);
+    ::unlinkat(target.folder, target.name.constData(), 0);
+    return Outcome::NotSaved;
+}
+
+// A temporary file takes the name only where nothing has it. A file system without the
+// no-replace rename: a hard link fails just as surely on a name that is taken; one without
+// links either gets the file made on its name.
+Outcome nameNew(const Target& target, const QByteArray& temporary)
+{
+    const char* from = temporary.constData();
+    const char* to = target.name.constData();
+    bool named = calls().renameat2(target.folder, from, target.folder, to, RENAME_NOREPLACE) == 0;
+    if (!named && unsupported(errno))
+        named = calls().linkat(target.folder, from, target.folder, to, 0) == 0;
+    const int why = errno;
+    // Gone already after a rename; the spare link after linkat(), or the unnamed file's.
+    ::unlinkat(target.folder, from, 0);
+    if (named)
+        return confirmNew(target);
+    return unsupported(why) ? writeOnName(target) : Outcome::NotSaved;
+}
+
+// A new file: linked straight to its name where unnamed files can be, else named from a
+// temporary, else made on its name.
+Outcome writeNew(const Target& target)
+{
+    const Descriptor fd(calls().openUnnamed(target.folder));
+    if (fd.get() >= 0) {
+        if (!fill(fd.get(), target))
+            return Outcome::NotSaved;
+        if (linkUnnamed(fd.get(), target.folder, target.name))
+            return confirmNew(target);
+        if (errno == EEXIST)
+            return Outcome::NotSaved;
+    } else if (!lacksUnnamedFiles(errno)) {
+        return Outcome::NotSaved;
+    }
+    const QByteArray temporary = writeTemporary(target);
+    return temporary.isEmpty() ? Outcome::NotSaved : nameNew(target, temporary);
+}
+
+// What a name that could not be opened for reading holds, where the error tells: nothing,
+// or a link where none is accepted. A dangling link is nothing to read, yet its name is taken.
+std::optional<Found> notOpened(const QByteArray& name, bool noLink)
+{
+    const int error = errno;
+    struct stat there {};
+    if (error == ENOENT && ::lstat(name.constData(), &there) != 0)
+        return Found::Nothing;
+    if (error == ELOOP && noLink)
+        return Found::SomethingElse;
+    return std::nullopt;
 }
 
 } // namespace
@@ -179,7 +337,11 @@ FileSystemCalls& fileSystemCalls()
 {
     static FileSystemCalls system{
         [](int folder) { return ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); },
-        ::linkat, ::renameat2, ::fsync};
+        ::linkat,
+        ::renameat2,
+        ::fsync,
+        ::fchmod,
+        ::fchown};
     return system;
 }
 
@@ -211,11 +373,8 @@ Found probe(const QString& path, Accept accept)
         ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noLink));
     struct stat there {};
     if (fd.get() < 0) {
-        // A dangling link is nothing to read, yet its name is taken.
-        if (errno == ENOENT && ::lstat(name.constData(), &there) != 0)
-            return Found::Nothing;
-        if (errno == ELOOP && noLink)
-            return Found::SomethingElse;
+        if (const std::optional<Found> found = notOpened(name, noLink))
+            return *found;
     } else if (::fstat(fd.get(), &there) == 0 && S_ISREG(there.st_mode)) {
         return !noLink || there.st_uid == ::geteuid() ? Found::RegularFile : Found::SomethingElse;
     }
@@ -224,88 +383,21 @@ Found probe(const QString& path, Accept accept)
                                                                            : Found::SomethingElse;
 }
 
-bool writeWhole(const QString& path, const QByteArray& bytes, Write mode)
+Outcome writeWhole(const QString& path, const QByteArray& bytes, Write mode)
 {
     // A relative path would land in whatever the working folder happens to be.
     const QFileInfo file(path);
     if (!path.startsWith(QLatin1Char('/')) || file.fileName().isEmpty())
-        return false;
+        return Outcome::NotSaved;
     surviveFileSizeLimit();
     // Everything happens in the folder as it was opened, whatever its name points to later.
     const Descriptor folder(
         ::open(QFile::encodeName(file.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0)
-        return false;
-    const QByteArray name = QFile::encodeName(file.fileName());
-    removeStaleTemporaries(folder.get(), name);
-    std::optional<mode_t> keptMode;
-    if (mode == Write::Replace && !mayReplace(folder.get(), name, keptMode))
-        return false;
-
-    // The data reaches the disk before the name does: a crash leaves the old name's file or
-    // the new one, never an empty file under the name. Written unnamed where the file system
-    // allows, a file a crash interrupts leaves nothing at all. The kernel applies the user's
-    // umask, as for any file the user makes.
-    Descriptor fd(calls().openUnnamed(folder.get()));
-    if (fd.get() >= 0) {
-        if (!fill(fd.get(), bytes, keptMode))
-            return false;
-        if (mode == Write::NewOnly) {
-            if (linkUnnamed(fd.get(), folder.get(), name))
-                return syncFolder(folder.get(), name, mode);
-            if (errno == EEXIST)
-                return false;
-        } else {
-            // No link replaces a name: a temporary name for a moment, then the rename.
-            for (int attempt = 0; attempt < 100; ++attempt) {
-                const QByteArray temporary = temporaryName(name, attempt);
-                if (linkUnnamed(fd.get(), folder.get(), temporary)) {
-                    const bool named = giveName(folder.get(), temporary, name, mode);
-                    ::unlinkat(folder.get(), temporary.constData(), 0);
-                    return named && syncFolder(folder.get(), name, mode);
-                }
-                if (errno != EEXIST)
-                    break;
-            }
-        }
-        // No way to name an unnamed file here: written again under a name, below.
-    } else if (errno != EOPNOTSUPP && errno != EISDIR) {
-        return false; // EISDIR: a kernel without unnamed files
-    }
-
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray temporary = temporaryName(name, attempt);
-        fd.reset(::openat(folder.get(), temporary.constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (fd.get() < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        const bool written = fill(fd.get(), bytes, keptMode) && fd.close();
-        const bool named = written && giveName(folder.get(), temporary, name, mode);
-        const int why = errno;
-        // Gone already after a rename; the spare link after linkat(), or the failed file.
-        ::unlinkat(folder.get(), temporary.constData(), 0);
-        if (named)
-            return syncFolder(folder.get(), name, mode);
-        if (!written || mode == Write::Replace || !unsupported(why))
-            return false;
-        break;
-    }
-    if (mode == Write::Replace)
-        return false;
-
-    // A file system that can name a file only as it makes it. Made exclusively on the name,
-    // never through a link; what a failed write leaves there is removed again.
-    fd.reset(::openat(folder.get(), name.constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (fd.get() < 0)
-        return false;
-    if (fill(fd.get(), bytes, keptMode) && fd.close())
-        return syncFolder(folder.get(), name, mode);
-    ::unlinkat(folder.get(), name.constData(), 0);
-    return false;
+        return Outcome::NotSaved;
+    Target target{folder.get(), QFile::encodeName(file.fileName()), bytes, std::nullopt};
+    removeStaleTemporaries(target.folder, target.name);
+    return mode == Write::Replace ? replace(target) : writeNew(target);
 }
 
 } // namespace mensurio::files

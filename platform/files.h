@@ -54,15 +54,28 @@ struct FileSystemCalls {
     int (*renameat2)(int fromFolder, const char* from, int toFolder, const char* to,
                      unsigned flags);
     int (*fsync)(int fd);
+    int (*fchmod)(int fd, mode_t mode);
+    int (*fchown)(int fd, uid_t owner, gid_t group);
 };
 FileSystemCalls& fileSystemCalls();
+
+enum class Outcome {
+    Saved,
+    // Nothing changed: the name holds what it held before, and no new file is left.
+    NotSaved,
+    // The new file holds the name, yet the disk did not confirm the name: after a power cut
+    // the name may hold the file it replaced again.
+    SavedUnconfirmed
+};
 
 // Writes `bytes` to a new file beside `path`, unnamed where the file system allows, and only
 // then gives it the name, so the name holds either everything or what it held before. On
 // failure nothing is left behind; after a crash, nothing either, or at the latest once the
 // next write of that name has run. Where no file can be named after it is written (NewOnly
 // on vfat), it is made on its name, exclusively, and removed again if the write fails.
-// Success is reported once the data and the name are on the disk. A relative path is refused.
-bool writeWhole(const QString& path, const QByteArray& bytes, Write mode);
+// Saved once the data and the name are on the disk. A replacing file keeps the mode and the
+// group of the file it replaces where the file system holds them; where the group cannot be
+// given to it, it is not shared with a group at all. A relative path is refused.
+Outcome writeWhole(const QString& path, const QByteArray& bytes, Write mode);
 
 } // namespace mensurio::files

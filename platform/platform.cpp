@@ -15,4 +15,13 @@ QString programFile(Platform& platform, const QString& name)
     return folder + QDir::separator() + name;
 }
 
+QString unusableFolderText(Platform& platform, UserFolder folder)
+{
+    const QString from = platform.unusableFolderName(folder);
+    if (from.isEmpty())
+        return {};
+    return QStringLiteral("the folder named by %1 is not UTF-8 text; nothing was written.")
+        .arg(from);
+}
+
 } // namespace mensurio

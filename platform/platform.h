@@ -11,6 +11,7 @@ namespace mensurio {
 enum class MessageIcon { Question, Exclamation, Information };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
+enum class UserFolder { Home, Notepads };
 
 // Everything the program asks of the world outside it. Windows receive it by
 // reference so that tests can hand them a recording fake.
@@ -43,6 +44,12 @@ public:
     virtual QString notepadFolder() = 0;
     // The user's home folder, where the symbols export and the mail launches are rooted.
     virtual QString homeFolder() = 0;
+    // What names `folder` in bytes that are no UTF-8 text, where the home or data folder
+    // comes from the environment or the user database so: "HOME", "XDG_DATA_HOME" or "the
+    // home folder in the user database"; empty otherwise. No path the program holds can name
+    // those bytes, and a look-alike name would lead to another folder, so homeFolder() (or
+    // the data folder, for notepadFolder()) is then empty.
+    virtual QString unusableFolderName(UserFolder folder) = 0;
 
     // Modal, application-wide; any outcome other than Yes counts as No for YesNo.
     virtual MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& title,
@@ -61,5 +68,8 @@ QString applicationTitle();
 // A file in the program folder, joined with the platform's separator; empty when the
 // program folder is unknown, so that nothing is ever looked for or made at the root.
 QString programFile(Platform& platform, const QString& name);
+
+// Says, for a message, why `folder` is empty where its name is no text; empty otherwise.
+QString unusableFolderText(Platform& platform, UserFolder folder);
 
 } // namespace mensurio

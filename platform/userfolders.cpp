@@ -19,22 +19,31 @@ Login login()
     return {found->pw_name, found->pw_dir};
 }
 
-QByteArray home()
+Named namedHome()
 {
     const QByteArray fromEnvironment = qgetenv("HOME");
     if (fromEnvironment.startsWith('/'))
-        return fromEnvironment;
+        return {fromEnvironment, "HOME"};
     const QByteArray fromDatabase = login().home;
-    return fromDatabase.startsWith('/') ? fromDatabase : QByteArray();
+    if (!fromDatabase.startsWith('/'))
+        return {};
+    return {fromDatabase, "the home folder in the user database"};
 }
 
-QByteArray xdg(const char* variable, const char* underHome)
+Named namedXdg(const char* variable, const char* underHome)
 {
     const QByteArray fromEnvironment = qgetenv(variable);
     if (fromEnvironment.startsWith('/'))
-        return fromEnvironment;
-    const QByteArray folder = home();
-    return folder.isEmpty() ? QByteArray() : folder + underHome;
+        return {fromEnvironment, variable};
+    const Named home = namedHome();
+    return home.folder.isEmpty() ? Named{} : Named{home.folder + underHome, home.from};
+}
+
+QByteArray home() { return namedHome().folder; }
+
+QByteArray xdg(const char* variable, const char* underHome)
+{
+    return namedXdg(variable, underHome).folder;
 }
 
 void ignoreRelativeValues()

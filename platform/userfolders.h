@@ -15,6 +15,15 @@ struct Login {
 };
 Login login();
 
+// A folder as the bytes it was given in, and what gave it: the variable ("HOME",
+// "XDG_DATA_HOME") or "the home folder in the user database"; both empty when none did.
+struct Named {
+    QByteArray folder;
+    QByteArray from;
+};
+Named namedHome();
+Named namedXdg(const char* variable, const char* underHome);
+
 // $HOME when it is an absolute path, else the login's home from the user database; empty
 // when neither names one.
 QByteArray home();

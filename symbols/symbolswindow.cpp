@@ -56,7 +56,7 @@ QString exportText()
 // that takes the name only when complete. A link of that name is replaced, not written
 // through (QSaveFile would write to the link's target); an earlier file the user
 // write-protected, or a FIFO, device or folder of that name, makes the export fail.
-bool writeExport(const QString& path)
+files::Outcome writeExport(const QString& path)
 {
     return files::writeWhole(path, toWindows1252(QString(exportText() + lineEnd)),
                              files::Write::Replace);
@@ -142,17 +142,35 @@ void SymbolsWindow::buildLayout()
 
 void SymbolsWindow::exportSymbols()
 {
-    const QString path =
-        QDir(context_.platform.homeFolder()).filePath(QStringLiteral("Mensurio Symbols.txt"));
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!writeExport(path)) {
-        context_.platform.messageBox(
-            this, QStringLiteral("The symbols file could not be saved:\n") + shown,
-            applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
+    const QString notSaved = QStringLiteral("The symbols file could not be saved:\n");
+    const auto tell = [this](const QString& text, MessageIcon icon) {
+        context_.platform.messageBox(this, text, applicationTitle(), MessageButtons::Ok, icon);
+    };
+    const QString home = context_.platform.homeFolder();
+    const QString unusable =
+        home.isEmpty() ? unusableFolderText(context_.platform, UserFolder::Home) : QString();
+    if (!unusable.isEmpty()) {
+        tell(notSaved + unusable, MessageIcon::Exclamation);
         return;
     }
-    context_.platform.messageBox(this, QStringLiteral("File successfully saved: ") + shown,
-                                 applicationTitle(), MessageButtons::Ok, MessageIcon::Information);
+    const QString path = QDir(home).filePath(QStringLiteral("Mensurio Symbols.txt"));
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (writeExport(path)) {
+    case files::Outcome::NotSaved:
+        tell(notSaved + shown, MessageIcon::Exclamation);
+        return;
+    case files::Outcome::SavedUnconfirmed:
+        // The new file is what the name holds now, so it is shown; a power cut before the
+        // disk settles may still bring back the earlier one.
+        tell(QStringLiteral("The symbols file was saved, but the disk did not confirm it; "
+                            "after a power cut it may hold the earlier file again:\n") +
+                 shown,
+             MessageIcon::Exclamation);
+        break;
+    case files::Outcome::Saved:
+        tell(QStringLiteral("File successfully saved: ") + shown, MessageIcon::Information);
+        break;
+    }
     launch::open(context_, path);
 }
 

@@ -35,7 +35,8 @@ public:
     QString programFolderPath = QStringLiteral("/nonexistent/program");
     QString homeFolderPath = QStringLiteral("/nonexistent/home");
     std::optional<QString> notepadFolderPath; // the program folder when not set
-    std::optional<QString> sharedFolderPath;  // <program>/../share/mensurio when not set
+    QString unusableFolderFrom; // what names the home and data folders in bytes that are no text
+    std::optional<QString> sharedFolderPath; // <program>/../share/mensurio when not set
     std::optional<QString> login = QStringLiteral("ada"); // as the user database holds it
     QList<MessageAnswer> messageAnswers;                  // taken in order; Ok/No when empty
     QStringList inputAnswers;                             // taken in order; "" (Cancel) when empty
@@ -71,6 +72,7 @@ public:
     }
     QString notepadFolder() override { return notepadFolderPath.value_or(programFolderPath); }
     QString homeFolder() override { return homeFolderPath; }
+    QString unusableFolderName(UserFolder) override { return unusableFolderFrom; }
     MessageAnswer messageBox(QWidget*, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon) override
     {

@@ -17,7 +17,8 @@ namespace {
 // A file system that lacks some of the calls a whole-file write may use, as vfat does, and
 // remembers the order in which names and syncs reached the disk.
 struct StandIn {
-    bool unnamed = true, links = true, renameNoReplace = true, folderSync = true;
+    bool unnamed = true, links = true, renameNoReplace = true, modes = true, groups = true;
+    int folderSyncsLeft = -1; // the folder syncs that succeed before the disk fails; -1: all
     QStringList log;
 };
 StandIn standIn;
@@ -57,8 +58,21 @@ const files::FileSystemCalls lacking{
         const bool folder = isFolder(fd);
         standIn.log << (folder ? QStringLiteral("sync folder") : QStringLiteral("sync file"));
         // EIO: a disk failing
+        const bool fails = folder && standIn.folderSyncsLeft == 0;
+        if (folder && standIn.folderSyncsLeft > 0)
+            --standIn.folderSyncsLeft;
         return unless(
-            folder && !standIn.folderSync, EIO, [=] { return real.fsync(fd); }, false);
+            fails, EIO, [=] { return real.fsync(fd); }, false);
+    },
+    // vfat answers ENOSYS to a mode and EPERM to a group; a group the user is not in, EPERM.
+    [](int fd, mode_t mode) {
+        return unless(
+            !standIn.modes, ENOSYS, [=] { return real.fchmod(fd, mode); }, false);
+    },
+    [](int fd, uid_t owner, gid_t group) {
+        return unless(
+            !standIn.modes || !standIn.groups, EPERM, [=] { return real.fchown(fd, owner, group); },
+            false);
     }};
 
 QByteArray contents(const QString& path)
@@ -70,6 +84,7 @@ QByteArray contents(const QString& path)
 } // namespace
 
 Q_DECLARE_METATYPE(files::Write)
+Q_DECLARE_METATYPE(files::Outcome)
 
 class TestFiles : public QObject {
     Q_OBJECT
@@ -89,31 +104,43 @@ private slots:
 
     void writtenWhateverTheFileSystemLacks_data();
     void writtenWhateverTheFileSystemLacks();
+    void replacedFileKeepsModeAndGroup_data();
+    void replacedFileKeepsModeAndGroup();
 };
 
 void TestFiles::writtenWhateverTheFileSystemLacks_data()
 {
-    QTest::addColumn<QString>("lacks"); // of "unnamed", "links", "rename", "sync" (a folder)
+    // Of "unnamed", "links", "rename", "modes", "sync" (every folder sync fails) and
+    // "second-sync" (the folder syncs after the first fail).
+    QTest::addColumn<QString>("lacks");
     QTest::addColumn<files::Write>("mode");
     QTest::addColumn<QByteArray>("before"); // a private file at the name (0600); null: none
-    QTest::addColumn<bool>("written");
+    QTest::addColumn<files::Outcome>("outcome");
 
     const auto newOnly = files::Write::NewOnly;
     const auto replace = files::Write::Replace;
+    const auto saved = files::Outcome::Saved;
+    const auto notSaved = files::Outcome::NotSaved;
     const QByteArray none;
-    QTest::newRow("new file, every call there") << "" << newOnly << none << true;
-    QTest::newRow("new file, no unnamed files") << "unnamed" << newOnly << none << true;
+    const QByteArray old("old");
+    QTest::newRow("new file, every call there") << "" << newOnly << none << saved;
+    QTest::newRow("new file, no unnamed files") << "unnamed" << newOnly << none << saved;
     QTest::newRow("new file, neither unnamed files nor links")
-        << "unnamed links" << newOnly << none << true;
+        << "unnamed links" << newOnly << none << saved;
     QTest::newRow("new file on vfat: made on its name")
-        << "unnamed links rename" << newOnly << none << true;
-    QTest::newRow("replace, every call there") << "" << replace << QByteArray("old") << true;
-    QTest::newRow("replace on vfat")
-        << "unnamed links rename" << replace << QByteArray("old") << true;
+        << "unnamed links rename modes" << newOnly << none << saved;
+    QTest::newRow("replace, every call there") << "" << replace << old << saved;
+    QTest::newRow("replace, no unnamed files") << "unnamed" << replace << old << saved;
+    QTest::newRow("replace on vfat, which holds no mode: saved again")
+        << "unnamed links rename modes" << replace << old << saved;
     QTest::newRow("new file whose folder cannot be synced: nothing left")
-        << "sync" << newOnly << none << false;
+        << "sync" << newOnly << none << notSaved;
     QTest::newRow("new file on vfat whose folder cannot be synced: nothing left")
-        << "unnamed links rename sync" << newOnly << none << false;
+        << "unnamed links rename modes sync" << newOnly << none << notSaved;
+    QTest::newRow("replace whose folder cannot be synced: the earlier file stays")
+        << "sync" << replace << old << notSaved;
+    QTest::newRow("replace whose folder fails after the rename: in place, unconfirmed")
+        << "second-sync" << replace << old << files::Outcome::SavedUnconfirmed;
 }
 
 void TestFiles::writtenWhateverTheFileSystemLacks()
@@ -121,7 +148,7 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     QFETCH(QString, lacks);
     QFETCH(files::Write, mode);
     QFETCH(QByteArray, before);
-    QFETCH(bool, written);
+    QFETCH(files::Outcome, outcome);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Notepad of Area.txt"));
@@ -130,23 +157,80 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
         QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(before) == before.size() &&
                 earlier.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     earlier.close();
-    standIn.unnamed = !lacks.contains(QLatin1String("unnamed"));
-    standIn.links = !lacks.contains(QLatin1String("links"));
-    standIn.renameNoReplace = !lacks.contains(QLatin1String("rename"));
-    standIn.folderSync = !lacks.contains(QLatin1String("sync"));
+    const QStringList lacked = lacks.split(QLatin1Char(' '));
+    standIn.unnamed = !lacked.contains(QLatin1String("unnamed"));
+    standIn.links = !lacked.contains(QLatin1String("links"));
+    standIn.renameNoReplace = !lacked.contains(QLatin1String("rename"));
+    standIn.modes = !lacked.contains(QLatin1String("modes"));
+    standIn.folderSyncsLeft = lacked.contains(QLatin1String("sync"))          ? 0
+                              : lacked.contains(QLatin1String("second-sync")) ? 1
+                                                                              : -1;
     const QByteArray bytes = "2 lb\r\n";
 
-    QCOMPARE(files::writeWhole(path, bytes, mode), written);
-    // No temporary left over, and no new file after a failure.
+    QCOMPARE(files::writeWhole(path, bytes, mode), outcome);
+    // No temporary left over; after a failure, the name holds what it held.
+    const bool saved = outcome != files::Outcome::NotSaved;
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             written ? QStringList{QStringLiteral("Notepad of Area.txt")} : QStringList());
-    QCOMPARE(contents(path), written ? bytes : QByteArray());
+             saved || !before.isNull() ? QStringList{QStringLiteral("Notepad of Area.txt")}
+                                       : QStringList());
+    QCOMPARE(contents(path), saved ? bytes : before);
     // A replaced file's permissions stay; a new one has the umask's.
     struct stat there {};
-    if (written && ::stat(QFile::encodeName(path).constData(), &there) == 0)
+    if (saved && standIn.modes && ::stat(QFile::encodeName(path).constData(), &there) == 0)
         QCOMPARE(int(there.st_mode & 0777), before.isNull() ? 0644 : 0600);
-    // Success only once the folder that holds the new name is on the disk.
-    QCOMPARE(standIn.log.value(standIn.log.size() - 1), QStringLiteral("sync folder"));
+    // The data is on the disk before any name points at it, and success only once the folder
+    // that holds the new name is.
+    if (!saved)
+        return;
+    const qsizetype dataSynced = standIn.log.indexOf(QStringLiteral("sync file"));
+    QVERIFY(dataSynced >= 0);
+    QVERIFY(standIn.log.indexOf(QStringLiteral("name")) > dataSynced ||
+            !standIn.log.contains(QStringLiteral("name")));
+    QCOMPARE(standIn.log.constLast(), QStringLiteral("sync folder"));
+}
+
+void TestFiles::replacedFileKeepsModeAndGroup_data()
+{
+    QTest::addColumn<bool>("groupGiven"); // whether the user may give the file its group
+    QTest::addColumn<int>("mode");        // of the file replaced
+    QTest::addColumn<int>("modeAfter");
+    QTest::addColumn<bool>("groupKept");
+
+    QTest::newRow("a file shared with a group keeps group and mode")
+        << true << 0640 << 0640 << true;
+    QTest::newRow("a group that cannot be given: shared with no group")
+        << false << 0660 << 0600 << false;
+    QTest::newRow("a group that cannot be given gets what everyone else had")
+        << false << 0644 << 0644 << false;
+}
+
+void TestFiles::replacedFileKeepsModeAndGroup()
+{
+    QFETCH(bool, groupGiven);
+    QFETCH(int, mode);
+    QFETCH(int, modeAfter);
+    QFETCH(bool, groupKept);
+
+    // Another group than the user's own, which only root may give a file it makes.
+    if (::geteuid() != 0)
+        QSKIP("only root can give a file a group it is not in");
+    const gid_t shared = 65534;
+    QTemporaryDir folder;
+    const QByteArray path =
+        QFile::encodeName(folder.filePath(QStringLiteral("Mensurio Symbols.txt")));
+    QFile earlier(QFile::decodeName(path));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.close();
+    QCOMPARE(::chown(path.constData(), uid_t(-1), shared), 0);
+    QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+    standIn.groups = groupGiven;
+
+    QCOMPARE(files::writeWhole(QFile::decodeName(path), "x", files::Write::Replace),
+             files::Outcome::Saved);
+    struct stat there {};
+    QCOMPARE(::stat(path.constData(), &there), 0);
+    QCOMPARE(int(there.st_mode & 0777), modeAfter);
+    QCOMPARE(there.st_gid, groupKept ? shared : ::getegid());
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

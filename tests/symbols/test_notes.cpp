@@ -1,6 +1,7 @@
 #include "core/windows1252.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
+#include "platform/files.h"
 #include "shell/mainwindow.h"
 #include "symbols/symbolswindow.h"
 #include "ui/style.h"
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -234,8 +236,9 @@ Tree readTree(const QString& base)
 } // namespace
 
 // How the writes fare: a file-size limit of 0 stands for a full disk; a crash is a copy
-// ended by a signal in the middle of its write.
-enum class Disk { Room, Full, Crash };
+// ended by a signal in the middle of its write; an unsynced disk fails every folder sync after
+// the first, which is one made before the new file takes the name.
+enum class Disk { Room, Full, Crash, Unsynced };
 
 Q_DECLARE_METATYPE(Disk)
 Q_DECLARE_METATYPE(Obstacle)
@@ -376,7 +379,8 @@ void TestNotes::notepadThatCannotBeOpened()
 void TestNotes::fileFaults_data()
 {
     QTest::addColumn<bool>("notepad"); // a Weight notepad click, or the export
-    // "" when even the program folder (for the export: the root folder) is unknown
+    // "" when even the program folder (for the export: the root folder) is unknown; "!" and
+    // what names them when the data and home folders' names are no text
     QTest::addColumn<QString>("notepadFolder");
     QTest::addColumn<Tree>("before");
     QTest::addColumn<Disk>("disk");
@@ -435,6 +439,20 @@ void TestNotes::fileFaults_data()
     QTest::newRow("export: root folder unknown, nothing written in the working folder")
         << false << "" << Tree{} << Disk::Room << notSaved + "./Mensurio Symbols.txt"
         << "" << Tree{};
+    QTest::newRow("notepad: a data folder named in bytes that are no text, nothing made")
+        << true << "!XDG_DATA_HOME" << Tree{} << Disk::Room
+        << notCreated + "the folder named by XDG_DATA_HOME is not UTF-8 text; nothing was written."
+        << "" << Tree{};
+    QTest::newRow("export: a home named in bytes that are no text, nothing written")
+        << false << "!HOME" << Tree{} << Disk::Room
+        << notSaved + "the folder named by HOME is not UTF-8 text; nothing was written."
+        << "" << Tree{};
+    QTest::newRow("export: the disk does not confirm the new file in place")
+        << false << "~/program" << Tree{{symbols, mine}} << Disk::Unsynced
+        << "The symbols file was saved, but the disk did not confirm it; after a power cut it "
+           "may hold the earlier file again:\n" +
+               symbols
+        << symbols << Tree{{symbols, expectedExport}};
     QTest::newRow("export: a crash while writing leaves only the earlier export")
         << false << "~/program" << Tree{{symbols, mine}} << Disk::Crash << ""
         << "" << Tree{{symbols, mine}};
@@ -462,9 +480,11 @@ void TestNotes::fileFaults()
     for (const char* folder : {"program", "data", "root", "outside"})
         QDir(base.path()).mkdir(QLatin1String(folder));
     const auto expand = [&base](QString text) { return text.replace('~', base.path()); };
-    h.platform.programFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/program");
-    h.platform.notepadFolderPath = expand(notepadFolder);
-    h.platform.homeFolderPath = notepadFolder.isEmpty() ? QString() : expand("~/root");
+    const bool unknown = notepadFolder.isEmpty() || notepadFolder.startsWith('!');
+    h.platform.programFolderPath = unknown ? QString() : expand("~/program");
+    h.platform.notepadFolderPath = unknown ? QString() : expand(notepadFolder);
+    h.platform.homeFolderPath = unknown ? QString() : expand("~/root");
+    h.platform.unusableFolderFrom = notepadFolder.mid(1);
     if (!runningAsRoot() && std::any_of(before.cbegin(), before.cend(), [](const QByteArray& file) {
             return file.startsWith(theirsMark);
         }))
@@ -496,6 +516,18 @@ void TestNotes::fileFaults()
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+    } else if (disk == Disk::Unsynced) {
+        const files::FileSystemCalls real = files::fileSystemCalls();
+        static int folderSyncs = 0;
+        folderSyncs = 0;
+        files::fileSystemCalls().fsync = [](int fd) {
+            struct stat there {};
+            const bool folder = ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode);
+            errno = EIO;
+            return folder && folderSyncs++ > 0 ? -1 : ::fsync(fd);
+        };
+        act();
+        files::fileSystemCalls() = real;
     } else {
         // A full disk: every write fails, and the program lives on.
         size.rlim_cur = disk == Disk::Full ? 0 : saved.rlim_cur;
@@ -508,8 +540,9 @@ void TestNotes::fileFaults()
     if (message.isEmpty())
         QVERIFY(h.platform.messages.isEmpty());
     else
-        h.verifyOneMessage(expand(message),
-                           opened.isEmpty() ? MessageIcon::Exclamation : MessageIcon::Information);
+        h.verifyOneMessage(expand(message), opened.isEmpty() || disk == Disk::Unsynced
+                                                ? MessageIcon::Exclamation
+                                                : MessageIcon::Information);
     h.verifyShellOpens(expand(opened), opened.isEmpty() ? 0 : 1);
     QCOMPARE(readTree(base.path()), after);
 }

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs a test suite as nobody (uid and gid 65534, no other groups), for a CTest run as root:
+# root reads and writes whatever the permissions say, so the rows about them need an ordinary
+# user. The build tree may lie below a folder nobody cannot enter, so the suite (and an
+# LSan suppressions file) is copied to a scratch folder nobody can read, with a private home.
+set -euo pipefail
+suite=$1
+shift
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
+install -m 755 "$suite" "$scratch/"
+mkdir -m 700 "$scratch/home" "$scratch/runtime"
+chown 65534:65534 "$scratch/home" "$scratch/runtime"
+suppressions=$(sed -n 's/.*suppressions=\([^:]*\).*/\1/p' <<<"${LSAN_OPTIONS:-}")
+if [[ -n $suppressions ]]; then
+  install -m 644 "$suppressions" "$scratch/lsan.supp"
+  export LSAN_OPTIONS=${LSAN_OPTIONS//$suppressions/$scratch/lsan.supp}
+fi
+cd "$scratch/home"
+HOME="$scratch/home" TMPDIR="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" \
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$scratch/$(basename "$suite")" "$@"
