@@ -1,7 +1,6 @@
 #include "core/windows1252.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
-#include "platform/files.h"
 #include "shell/mainwindow.h"
 #include "symbols/symbolswindow.h"
 #include "ui/style.h"
@@ -20,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -236,9 +234,8 @@ Tree readTree(const QString& base)
 } // namespace
 
 // How the writes fare: a file-size limit of 0 stands for a full disk; a crash is a copy
-// ended by a signal in the middle of its write; an unsynced disk fails every folder sync after
-// the first, which is one made before the new file takes the name.
-enum class Disk { Room, Full, Crash, Unsynced };
+// ended by a signal in the middle of its write.
+enum class Disk { Room, Full, Crash };
 
 Q_DECLARE_METATYPE(Disk)
 Q_DECLARE_METATYPE(Obstacle)
@@ -447,12 +444,6 @@ void TestNotes::fileFaults_data()
         << false << "!HOME" << Tree{} << Disk::Room
         << notSaved + "the folder named by HOME is not UTF-8 text; nothing was written."
         << "" << Tree{};
-    QTest::newRow("export: the disk does not confirm the new file in place")
-        << false << "~/program" << Tree{{symbols, mine}} << Disk::Unsynced
-        << "The symbols file was saved, but the disk did not confirm it; after a power cut it "
-           "may hold the earlier file again:\n" +
-               symbols
-        << symbols << Tree{{symbols, expectedExport}};
     QTest::newRow("export: a crash while writing leaves only the earlier export")
         << false << "~/program" << Tree{{symbols, mine}} << Disk::Crash << ""
         << "" << Tree{{symbols, mine}};
@@ -516,18 +507,6 @@ void TestNotes::fileFaults()
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 3);
-    } else if (disk == Disk::Unsynced) {
-        const files::FileSystemCalls real = files::fileSystemCalls();
-        static int folderSyncs = 0;
-        folderSyncs = 0;
-        files::fileSystemCalls().fsync = [](int fd) {
-            struct stat there {};
-            const bool folder = ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode);
-            errno = EIO;
-            return folder && folderSyncs++ > 0 ? -1 : ::fsync(fd);
-        };
-        act();
-        files::fileSystemCalls() = real;
     } else {
         // A full disk: every write fails, and the program lives on.
         size.rlim_cur = disk == Disk::Full ? 0 : saved.rlim_cur;
@@ -540,9 +519,8 @@ void TestNotes::fileFaults()
     if (message.isEmpty())
         QVERIFY(h.platform.messages.isEmpty());
     else
-        h.verifyOneMessage(expand(message), opened.isEmpty() || disk == Disk::Unsynced
-                                                ? MessageIcon::Exclamation
-                                                : MessageIcon::Information);
+        h.verifyOneMessage(expand(message),
+                           opened.isEmpty() ? MessageIcon::Exclamation : MessageIcon::Information);
     h.verifyShellOpens(expand(opened), opened.isEmpty() ? 0 : 1);
     QCOMPARE(readTree(base.path()), after);
 }
