@@ -45,9 +45,10 @@ enum class Write {
 };
 
 // The calls of a whole-file write that some file systems lack (vfat has neither unnamed
-// files, nor hard links, nor a rename that refuses to replace), or whose order matters for
-// a power cut. Each does what the system call of its name does; tests put others in their
-// place to stand in for such a file system or to watch the order.
+// files, nor hard links, nor a rename that refuses to replace, nor modes and groups), that
+// fail for some users (a group the user is not in), or whose order matters for a power cut.
+// Each does what the system call of its name does; tests put others in their place to stand
+// in for such a file system or to watch the order.
 struct FileSystemCalls {
     int (*openUnnamed)(int folder); // openat(folder, ".", O_TMPFILE | O_WRONLY ...)
     int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
