@@ -12,8 +12,8 @@ chmod 755 "$scratch"
 install -m 755 "$suite" "$scratch/"
 mkdir -m 700 "$scratch/home" "$scratch/runtime"
 chown 65534:65534 "$scratch/home" "$scratch/runtime"
-suppressions=$(sed -n 's/.*suppressions=\([^:]*\).*/\1/p' <<<"${LSAN_OPTIONS:-}")
-if [[ -n $suppressions ]]; then
+if [[ ${LSAN_OPTIONS:-} =~ (^|:)suppressions=([^:]+) ]]; then
+  suppressions=${BASH_REMATCH[2]}
   install -m 644 "$suppressions" "$scratch/lsan.supp"
   export LSAN_OPTIONS=${LSAN_OPTIONS//$suppressions/$scratch/lsan.supp}
 fi
