@@ -149,7 +149,8 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
     qputenv("TMPDIR", QFile::encodeName(shared));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(base.filePath(QStringLiteral("cache"))));
     QVERIFY(QDir().mkdir(base.filePath(QStringLiteral("cache"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const QByteArray privateRuntime = qgetenv("XDG_RUNTIME_DIR"); // the fixture's, 0700
+    qputenv("XDG_RUNTIME_DIR", move == "disappears" ? privateRuntime : QFile::encodeName(runtime));
     if (move == "temporary" || move == "appears" || move == "cache")
         qunsetenv("XDG_RUNTIME_DIR");
     if (move == QLatin1String("temporary")) {
@@ -170,7 +171,7 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
     else if (move == QLatin1String("runtime"))
         QVERIFY(QDir().rename(runtime, runtime + QStringLiteral(".moved")));
     else if (move == QLatin1String("appears"))
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        qputenv("XDG_RUNTIME_DIR", privateRuntime);
     else if (move == QLatin1String("disappears"))
         qunsetenv("XDG_RUNTIME_DIR");
     else if (move == QLatin1String("cache"))
