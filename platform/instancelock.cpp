@@ -112,8 +112,10 @@ int openLockFolder(const QByteArray& home)
         if (folder >= 0)
             folder = stepInto(folder, name, true);
     }
-    if (folder >= 0 && !ownAndPrivate(folder))
-        folder = (::close(folder), -1);
+    if (folder >= 0 && !ownAndPrivate(folder)) {
+        ::close(folder);
+        return -1;
+    }
     return folder;
 }
 
