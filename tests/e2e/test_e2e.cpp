@@ -1,5 +1,5 @@
 // The real executable on a private X server, driven by real X input: what only a desktop
-// shows, such as one running copy per user, windows that map, keyboard focus and shortcuts.
+// shows, such as one running copy per home folder, windows that map, keyboard focus and shortcuts.
 #include "session.h"
 #include "xclient.h"
 
