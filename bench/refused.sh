@@ -13,10 +13,11 @@ program="$build/mensurio"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-export XDG_RUNTIME_DIR="$scratch/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-# This shell holds the lock, as a running copy would.
-exec 9>"$XDG_RUNTIME_DIR/mensurio.lock"
+export HOME="$scratch/home"
+mkdir -p -m 700 "$HOME/.cache/mensurio"
+# This shell holds the lock, as a running copy would: the file named for the machine.
+machine=$(cat /etc/machine-id 2>/dev/null || hostname)
+exec 9>"$HOME/.cache/mensurio/$machine.lock"
 flock -n 9
 
 now() { local t=$EPOCHREALTIME; echo "${t/[.,]/}"; }

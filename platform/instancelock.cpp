@@ -1,29 +1,32 @@
 #include "platform/instancelock.h"
 #include "platform/userfolders.h"
 
+#include <QList>
+
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace mensurio {
 
 namespace {
 
-const char* const lockName = "mensurio.lock";
-const char* const guardName = "mensurio.lock.guard";
-
 // Never follows a link, never blocks on a FIFO, never leaks into a started program (an
 // editor inheriting the descriptor would hold the lock after the program has ended).
 constexpr int openFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
-// A regular file opened at `name` in `folder`, or -1.
-int openRegular(int folder, const char* name, int extraFlags)
+// A regular file opened at `name` in `folder` with `flags`, or -1.
+int openRegular(int folder, const char* name, int flags)
 {
-    const int fd = ::openat(folder, name, openFlags | extraFlags, 0600);
+    const int fd = ::openat(folder, name, flags, 0600);
     if (fd < 0)
         return -1;
     struct stat opened {};
@@ -55,88 +58,126 @@ bool userOrRoot(const struct stat& entry)
     return entry.st_uid == ::geteuid() || entry.st_uid == 0;
 }
 
-// The folder opened through a path no other user can change: every folder on the way is the
-// user's or root's and keeps its names from others, and so does every link taken. Another
-// user could otherwise move the folder away between two starts and have the next copy lock
-// somewhere else. A link's own target is taken as the kernel finds it. -1 when not so.
+// One step of a walk no other user can turn aside: `name` opened in `folder`, which is closed,
+// or -1. The folder is the user's or root's and keeps its names from others, and so is the
+// name, a link included; a link's own target is taken as the kernel finds it. With `make`, a
+// missing folder of that name is made first, only where the step may be taken.
+int stepInto(int folder, const char* name, bool make = false)
+{
+    struct stat parent {
+    }, entry{};
+    int next = -1;
+    if (std::strcmp(name, "..") != 0 && ::fstat(folder, &parent) == 0 && userOrRoot(parent) &&
+        !othersMayRename(parent)) {
+        if (make)
+            ::mkdirat(folder, name, 0700);
+        if (::fstatat(folder, name, &entry, AT_SYMLINK_NOFOLLOW) == 0 && userOrRoot(entry))
+            next = ::openat(folder, name,
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY |
+                                (S_ISLNK(entry.st_mode) ? 0 : O_NOFOLLOW));
+    }
+    ::close(folder);
+    return next;
+}
+
+// The folder at an absolute path, every step of it taken as above, or -1. Another user could
+// otherwise move a folder on the way between two starts and have the next copy lock elsewhere.
 int openUnmovable(const QByteArray& path)
 {
     int folder = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const QList<QByteArray> names = path.split('/');
-    for (const QByteArray& name : names) {
-        if (folder < 0)
-            return -1;
-        if (name.isEmpty() || name == ".")
-            continue;
-        struct stat parent {
-        }, entry{};
-        int next = -1;
-        if (name != ".." && ::fstat(folder, &parent) == 0 && userOrRoot(parent) &&
-            !othersMayRename(parent) &&
-            ::fstatat(folder, name.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
-            userOrRoot(entry))
-            next = ::openat(folder, name.constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY |
-                                (S_ISLNK(entry.st_mode) ? 0 : O_NOFOLLOW));
-        ::close(folder);
-        folder = next;
+    for (const QByteArray& name : path.split('/')) {
+        if (folder >= 0 && !name.isEmpty() && name != ".")
+            folder = stepInto(folder, name.constData());
     }
     return folder;
 }
 
-// The folder, opened as above, and made when missing where no other user can take or move
-// its name; -1 unless it is the user's own and no one else may enter it. Another user could
-// otherwise have made the name a link to one of the user's folders, or a folder of theirs,
-// and have the program remove and create files where it should not, or lose the lock.
-int openPrivateFolder(const QByteArray& folder)
+bool ownAndPrivate(int folder)
 {
-    if (!folder.startsWith('/'))
-        return -1;
-    // Below the user's home its missing parents are made too (a new account has no cache
-    // folder yet); nothing else is made outside the user's own folders.
-    const QByteArray home = userfolders::home();
-    if (home.size() > 1 && folder.startsWith(home + '/')) {
-        for (qsizetype slash = folder.indexOf('/', home.size() + 1); slash > 0;
-             slash = folder.indexOf('/', slash + 1))
-            ::mkdir(folder.left(slash).constData(), 0700);
-    }
-    const qsizetype slash = folder.lastIndexOf('/');
-    if (const int parent = openUnmovable(folder.left(slash)); parent >= 0) {
-        ::mkdirat(parent, folder.mid(slash + 1).constData(), 0700);
-        ::close(parent);
-    }
-    const int fd = openUnmovable(folder);
-    if (fd < 0)
-        return -1;
     struct stat there {};
-    if (::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && there.st_uid == ::geteuid() &&
-        (there.st_mode & (S_IRWXG | S_IRWXO)) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
+    return ::fstat(folder, &there) == 0 && S_ISDIR(there.st_mode) && there.st_uid == ::geteuid() &&
+           (there.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// `.cache/mensurio` in the home folder, made where missing (a new account has no cache folder
+// yet); -1 unless it is the user's own and no one else may enter it. A folder others may look
+// into, or one reached through a name another user could replace, would let them have the
+// program remove and create files where it should not, or lose the lock.
+int openLockFolder(const QByteArray& home)
+{
+    if (!home.startsWith('/'))
+        return -1;
+    int folder = openUnmovable(home);
+    for (const char* name : {".cache", "mensurio"}) {
+        if (folder >= 0)
+            folder = stepInto(folder, name, true);
+    }
+    if (folder >= 0 && !ownAndPrivate(folder)) {
+        ::close(folder);
+        return -1;
+    }
+    return folder;
 }
 
 // Something that is no lock file has the lock's name: an unreadable file, a link, a FIFO,
 // an empty folder. Copies starting together must not remove each other's fresh lock file,
 // so the removal runs under a second lock and only after looking again.
-bool clearTheName(int folder)
+bool clearTheName(int folder, const QByteArray& name)
 {
-    const int guard = openRegular(folder, guardName, O_CREAT);
+    const int guard = openRegular(folder, (name + ".guard").constData(), openFlags | O_CREAT);
     if (guard < 0)
         return false;
     bool cleared = false;
     if (::flock(guard, LOCK_EX) == 0) {
-        const int fd = openRegular(folder, lockName, 0);
+        const int fd = openRegular(folder, name.constData(), openFlags);
         if (fd >= 0) {
             ::close(fd); // another copy put a lock file there meanwhile
             cleared = true;
         } else {
-            cleared = errno == ENOENT || ::unlinkat(folder, lockName, 0) == 0 ||
-                      (errno == EISDIR && ::unlinkat(folder, lockName, AT_REMOVEDIR) == 0);
+            cleared = errno == ENOENT || ::unlinkat(folder, name.constData(), 0) == 0 ||
+                      (errno == EISDIR && ::unlinkat(folder, name.constData(), AT_REMOVEDIR) == 0);
         }
     }
     ::close(guard);
     return cleared;
+}
+
+// What one try at the lock file came to, and the locked file when it was locked.
+struct Attempt {
+    enum Outcome { Locked, HeldElsewhere, TryAgain, NoLock } outcome;
+    int fd = -1;
+};
+
+Attempt lockOnce(int folder, const QByteArray& name)
+{
+    const int fd = openRegular(folder, name.constData(), openFlags | O_CREAT);
+    if (fd < 0)
+        return {clearTheName(folder, name) ? Attempt::TryAgain : Attempt::NoLock};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool taken = errno == EWOULDBLOCK; // else a file system without locks
+        ::close(fd);
+        return {taken ? Attempt::HeldElsewhere : Attempt::NoLock};
+    }
+    if (sameFile(fd, folder, name.constData()))
+        return {Attempt::Locked, fd};
+    ::close(fd); // the name moved on to another file while this one was locked
+    return {Attempt::TryAgain};
+}
+
+// The machine's identity (32 hex digits), empty where it has none.
+QByteArray machineId()
+{
+    const int fd = openRegular(AT_FDCWD, "/etc/machine-id", openFlags & ~O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    char text[64] = {};
+    const ssize_t size = ::read(fd, text, sizeof text);
+    ::close(fd);
+    const QByteArray id = QByteArray(text, size > 0 ? size : 0).trimmed();
+    const bool hex = std::all_of(id.begin(), id.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    return id.size() == 32 && hex ? id : QByteArray();
 }
 
 } // namespace
@@ -162,50 +203,49 @@ InstanceLock::~InstanceLock()
         ::close(fd_);
 }
 
-InstanceLock InstanceLock::take(const QList<QByteArray>& folders)
+InstanceLock InstanceLock::take() { return take(userfolders::home(), machineName()); }
+
+// Not QLockFile: it tells a lock left by a dead copy by the process number and host written in
+// the file, and can take a live copy's lock for stale; flock is held by the kernel exactly as
+// long as the process lives.
+InstanceLock InstanceLock::take(const QByteArray& home, const QByteArray& machine)
 {
     InstanceLock lock;
-    for (const QByteArray& path : folders) {
-        const int folder = openPrivateFolder(path);
-        if (folder < 0)
-            continue;
-        // A few rounds at most: each one either decides or clears away what was in the way.
-        for (int round = 0; round < 4; ++round) {
-            const int fd = openRegular(folder, lockName, O_CREAT);
-            if (fd < 0) {
-                if (!clearTheName(folder))
-                    break;
-                continue;
-            }
-            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-                const bool taken = errno == EWOULDBLOCK;
-                ::close(fd);
-                if (taken) {
-                    ::close(folder);
-                    lock.state_ = State::HeldByAnotherCopy;
-                    return lock;
-                }
-                break; // a file system without locks: try the next folder
-            }
-            if (sameFile(fd, folder, lockName)) {
-                ::close(folder);
-                lock.fd_ = fd;
-                lock.state_ = State::Held;
-                return lock;
-            }
-            ::close(fd); // the name moved on to another file while this one was locked
-        }
-        ::close(folder);
+    const int folder = machine.contains('/') ? -1 : openLockFolder(home);
+    if (folder < 0)
+        return lock;
+    // A few rounds at most: each one either decides or clears away what was in the way.
+    Attempt attempt{Attempt::TryAgain};
+    for (int round = 0; round < 4 && attempt.outcome == Attempt::TryAgain; ++round)
+        attempt = lockOnce(folder, machine + ".lock");
+    ::close(folder);
+    if (attempt.outcome == Attempt::Locked) {
+        lock.fd_ = attempt.fd;
+        lock.state_ = State::Held;
+    } else if (attempt.outcome == Attempt::HeldElsewhere) {
+        lock.state_ = State::HeldByAnotherCopy;
     }
     return lock;
 }
 
-QList<QByteArray> InstanceLock::defaultFolders()
+QByteArray InstanceLock::machineName()
 {
-    // Nothing another user controls decides the place: not the shared temporary folder,
-    // where they could hold the name for the first copy and free it for the second.
-    const QByteArray cache = userfolders::xdg("XDG_CACHE_HOME", "/.cache");
-    return {qgetenv("XDG_RUNTIME_DIR"), cache.isEmpty() ? QByteArray() : cache + "/mensurio"};
+    // The machine id rather than the host name: fresh installs share host names ("debian",
+    // "localhost") and a host name changes with the network, while the id is the machine's own
+    // for its life. A home shared between machines then holds a lock for each, and a copy on
+    // one never keeps a copy on another from starting.
+    QByteArray name = machineId();
+    if (name.isEmpty()) {
+        char host[HOST_NAME_MAX + 1] = {};
+        if (::gethostname(host, sizeof host - 1) == 0)
+            name = host;
+    }
+    // Only characters that make a plain file name of it, whatever the host is called.
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.')
+            c = '_';
+    }
+    return name.isEmpty() ? QByteArrayLiteral("localhost") : name;
 }
 
 } // namespace mensurio

@@ -19,10 +19,11 @@ int main(int argc, char* argv[])
         return *status;
 
     mensurio::userfolders::ignoreRelativeValues();
-    // The single-copy lock comes first: a second copy ends here, silently, before the
-    // toolkit or any window is built; it only tells the launcher that the start is over.
-    mensurio::InstanceLock lock =
-        mensurio::InstanceLock::take(mensurio::InstanceLock::defaultFolders());
+    // The single-copy lock comes first: one for the home folder on this machine, in
+    // ~/.cache/mensurio/, whatever the session's runtime folder. A second copy ends here,
+    // silently, before the toolkit or any window is built; it only tells the launcher that
+    // the start is over. Where no lock can be made safely the program runs unguarded.
+    mensurio::InstanceLock lock = mensurio::InstanceLock::take();
     if (lock.state() == mensurio::InstanceLock::State::HeldByAnotherCopy) {
         mensurio::endStartupNotification();
         return 0;

@@ -19,7 +19,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
     static constexpr char usage[] =
         "Usage: mensurio [--help | --version]\n"
         "Converts weights, lengths, areas, volumes and temperatures in a window on the desktop.\n"
-        "Only one copy runs for each user; starting another ends it at once.\n"
+        "Only one copy runs for each home folder and machine; starting another ends it at once.\n"
         "\n"
         "  --help     print this help and exit\n"
         "  --version  print the version and exit\n";

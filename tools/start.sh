@@ -29,9 +29,10 @@ fi
 runtime=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$runtime"' EXIT
 start_xvfb
-# A private runtime folder: a copy already running on the user's desktop must not make
-# this one end as a second copy.
-XDG_RUNTIME_DIR="$runtime" "$build/mensurio" &
+# A private home and runtime folder: a copy already running on the user's desktop holds the
+# lock of the user's home, which must not make this one end as a second copy.
+mkdir -m 700 "$runtime/home" "$runtime/run"
+HOME="$runtime/home" XDG_RUNTIME_DIR="$runtime/run" "$build/mensurio" &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Mensurio - Version ${MENSURIO_VERSION//./\\.}\$" | head -n1) || true
 if [ -z "$window" ]; then

@@ -1,5 +1,5 @@
 // The real executable on a private X server, driven by real X input: what only a desktop
-// shows, such as one running copy per user, windows that map, keyboard focus and shortcuts.
+// shows, such as one running copy per home folder, windows that map, keyboard focus and shortcuts.
 #include "session.h"
 #include "xclient.h"
 
@@ -197,7 +197,7 @@ QProcess* TestEndToEnd::startCopy(const QStringList& arguments,
                                   QProcess::ProcessChannelMode channels)
 {
     QProcessEnvironment environment = e2e::programEnvironment(display_, QDir(session_->path()));
-    // Each lock case has a runtime folder of its own, and the fallback lock a temp folder.
+    // The lock lives in the session's home; runtime and temporary folders are the session's too.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder_);
     environment.insert(QStringLiteral("TMPDIR"), session_->filePath(QStringLiteral("tmp")));
     for (auto change = changes.begin(); change != changes.end(); ++change) {
@@ -339,19 +339,25 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock_data()
 {
     // The launcher's startup identifier of the second copy, and the message that must end
     // the launcher's wait: quoted, in pieces of 20 bytes.
+    // And the second copy's runtime folder: the first copy's, or none (su, ssh -X).
     QTest::addColumn<QString>("startupId");
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("runtime");
 
-    QTest::newRow("started from a terminal") << QString() << QStringList();
+    QTest::newRow("started from a terminal") << QString() << QStringList() << true;
     QTest::newRow("started from the menu")
         << QStringLiteral("menu-4711 \"Mensurio\" \\_TIME123")
-        << QStringList{QStringLiteral("remove: ID=\"menu-4711 \\\"Mensurio\\\" \\\\_TIME123\"")};
+        << QStringList{QStringLiteral("remove: ID=\"menu-4711 \\\"Mensurio\\\" \\\\_TIME123\"")}
+        << true;
+    QTest::newRow("started from a terminal without a runtime folder")
+        << QString() << QStringList() << false;
 }
 
 void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
 {
     QFETCH(QString, startupId);
     QFETCH(QStringList, messages);
+    QFETCH(bool, runtime);
 
     QProcess* first = startCopy();
     QVERIFY(first);
@@ -361,7 +367,9 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
     // The second copy would be gone before any look could find its window, so count every
     // window that the server maps while it lives.
     x_->watchMaps();
-    QProcess* second = startCopy({}, {{QStringLiteral("DESKTOP_STARTUP_ID"), startupId}});
+    QProcess* second =
+        startCopy({}, {{QStringLiteral("DESKTOP_STARTUP_ID"), startupId},
+                       {QStringLiteral("XDG_RUNTIME_DIR"), runtime ? runtimeFolder_ : QString()}});
     QVERIFY(second);
     QVERIFY2(second->waitForFinished(2000), "the second copy still runs after 2 s");
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
@@ -383,7 +391,7 @@ void TestEndToEnd::secondCopyEndsSilentlyAndKilledCopyFreesTheLock()
 void TestEndToEnd::copiesStartedTogetherLeaveOne_data()
 {
     // What lies at the lock's name: a file's bytes, "<FIFO>" or "<no permission>" (an empty
-    // file); nothing when null, in a runtime folder that cannot exist. Or, with no runtime
+    // file); nothing when null, with a runtime folder that cannot exist. Or, with no runtime
     // folder either, what another user has put in the shared temporary folder at the name an
     // earlier version locked in: a link to a folder of ours, or a folder of theirs open to all.
     QTest::addColumn<QByteArray>("left");
@@ -402,7 +410,16 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
 {
     QFETCH(QByteArray, left);
 
-    QFile lock(runtimeFolder_ + QStringLiteral("/mensurio.lock"));
+    // The lock's place: the home's cache folder, a file named for the machine.
+    const QString lockFolder = session_->filePath(QStringLiteral("home/.cache/mensurio"));
+    QVERIFY(QDir().mkpath(lockFolder));
+    QVERIFY(QFile::setPermissions(lockFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+    QFile id(QStringLiteral("/etc/machine-id"));
+    if (!id.open(QIODevice::ReadOnly))
+        QSKIP("the lock is named for the host here: no /etc/machine-id");
+    QFile lock(lockFolder + QLatin1Char('/') + QString::fromLatin1(id.readAll().trimmed()) +
+               QStringLiteral(".lock"));
     const QString fallback = session_->filePath(QStringLiteral("tmp/mensurio-%1").arg(geteuid()));
     const QString ours = session_->filePath(QStringLiteral("home/Docs"));
     if (left.isNull() || left == "<link>" || left == "<theirs>")

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -34,8 +35,10 @@ private slots:
     void lockLeftByDeadCopyIsTakenOver();
     void noOtherUserMovesTheLock_data();
     void noOtherUserMovesTheLock();
+    void lockPlaceIsTheUsersOwn_data();
+    void lockPlaceIsTheUsersOwn();
     void stalledServerHoldsNoRefusedCopy();
-    void unusableRuntimeFolderStillStarts();
+    void unusableHomeFolderStillStarts();
     void programFolders_data();
     void programFolders();
     void loginNameFitsTheBuffer_data();
@@ -44,19 +47,26 @@ private slots:
     void foldersOfTheDesktop();
 
 private:
+    QString lockFolder() const { return home_->filePath(QStringLiteral(".cache/mensurio")); }
+
     std::unique_ptr<QTemporaryDir> runtime_;
+    std::unique_ptr<QTemporaryDir> home_;
     QList<QByteArray> saved_; // of the variables below
-    const QList<const char*> variables_{"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"};
+    const QList<const char*> variables_{"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME", "HOME"};
 };
 
 void TestDesktopPlatform::init()
 {
     runtime_ = std::make_unique<QTemporaryDir>();
-    QFile::setPermissions(runtime_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    home_ = std::make_unique<QTemporaryDir>();
+    for (const QTemporaryDir* folder : {runtime_.get(), home_.get()})
+        QFile::setPermissions(folder->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     saved_.clear();
     for (const char* variable : variables_)
         saved_ << qgetenv(variable);
     qputenv("XDG_RUNTIME_DIR", runtime_->path().toLocal8Bit());
+    qputenv("HOME", home_->path().toLocal8Bit());
 }
 
 void TestDesktopPlatform::cleanup()
@@ -71,14 +81,16 @@ void TestDesktopPlatform::cleanup()
 
 void TestDesktopPlatform::oneCopyAtATime()
 {
-    // As main() takes it: in the user's runtime folder.
-    auto first = std::make_unique<InstanceLock>(InstanceLock::take(InstanceLock::defaultFolders()));
+    // As main() takes it: in the home's cache folder, named for the machine.
+    auto first = std::make_unique<InstanceLock>(InstanceLock::take());
     QCOMPARE(first->state(), InstanceLock::State::Held);
-    QVERIFY(QFile::exists(runtime_->filePath("mensurio.lock")));
-    const InstanceLock second = InstanceLock::take(InstanceLock::defaultFolders());
+    QFile id(QStringLiteral("/etc/machine-id"));
+    QVERIFY(!id.open(QIODevice::ReadOnly) ||
+            QFile::exists(lockFolder() + '/' + id.readAll().trimmed() + ".lock"));
+    const InstanceLock second = InstanceLock::take();
     QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
     first.reset(); // the first copy ends and releases its lock
-    const InstanceLock third = InstanceLock::take(InstanceLock::defaultFolders());
+    const InstanceLock third = InstanceLock::take();
     QCOMPARE(third.state(), InstanceLock::State::Held);
 }
 
@@ -90,25 +102,33 @@ void TestDesktopPlatform::lockLeftByDeadCopyIsTakenOver()
         _exit(0);
     QVERIFY(child > 0);
     QTRY_VERIFY(::kill(child, 0) != 0 || waitpid(child, nullptr, WNOHANG) == child);
-    QFile lock(runtime_->filePath("mensurio.lock"));
+    QVERIFY(QDir().mkpath(lockFolder()));
+    QVERIFY(QFile::setPermissions(lockFolder(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile lock(lockFolder() + QStringLiteral("/machine.lock"));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(child) + "\nmensurio\n" + QSysInfo::machineHostName().toUtf8() +
                "\n");
     lock.close();
 
-    const InstanceLock taken = InstanceLock::take(InstanceLock::defaultFolders());
+    const InstanceLock taken = InstanceLock::take(QFile::encodeName(home_->path()), "machine");
     QCOMPARE(taken.state(), InstanceLock::State::Held);
 }
 
 void TestDesktopPlatform::noOtherUserMovesTheLock_data()
 {
-    // What another user (65534) does between two starts; the second start must find the
-    // first copy whatever they did.
+    // What another user (65534) does, or what differs in the session, between two starts; the
+    // second start must find the first copy whatever it was.
     QTest::addColumn<QString>("move");
 
     QTest::newRow("holds $TMPDIR/mensurio-<uid> for the first, frees it for the second")
         << "temporary";
     QTest::newRow("moves the runtime folder out of a folder others may write") << "runtime";
+    QTest::newRow("no runtime folder (su, ssh -X), then a private one") << "appears";
+    QTest::newRow("a private runtime folder, then none") << "disappears";
+    QTest::newRow("XDG_CACHE_HOME set for the first, unset for the second") << "cache";
+    QTest::newRow("makes the missing runtime folder in a sticky folder, removes it for the second")
+        << "sticky";
 }
 
 void TestDesktopPlatform::noOtherUserMovesTheLock()
@@ -120,30 +140,93 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
     const QString runtime = shared + QStringLiteral("/run");
     QVERIFY(QDir().mkpath(runtime));
     QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    // A folder every user may write, such as a shared temporary folder without its sticky bit.
-    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+    // A folder every user may write, such as a shared temporary folder with or without its
+    // sticky bit.
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), move == "sticky" ? 01777 : 0777), 0);
     const QString theirs = shared + QStringLiteral("/mensurio-%1").arg(::geteuid());
     qputenv("TMPDIR", QFile::encodeName(shared));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(base.filePath(QStringLiteral("cache"))));
     QVERIFY(QDir().mkdir(base.filePath(QStringLiteral("cache"))));
-    if (move == QLatin1String("temporary")) {
+    const QByteArray privateRuntime = qgetenv("XDG_RUNTIME_DIR"); // the fixture's, 0700
+    qputenv("XDG_RUNTIME_DIR", move == "disappears" ? privateRuntime : QFile::encodeName(runtime));
+    if (move == "temporary" || move == "appears" || move == "cache")
         qunsetenv("XDG_RUNTIME_DIR");
+    if (move == QLatin1String("temporary")) {
         QVERIFY(QDir().mkdir(theirs));
         if (::chown(QFile::encodeName(theirs).constData(), 65534, 65534) != 0)
             QSKIP("only root can make a folder of another user");
-    } else {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    } else if (move == QLatin1String("sticky")) {
+        // Theirs where root can give it away; otherwise one open to all, which no more counts
+        // as the user's private folder.
+        QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 0777), 0);
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
     }
 
-    const InstanceLock first = InstanceLock::take(InstanceLock::defaultFolders());
+    const InstanceLock first = InstanceLock::take();
     if (move == QLatin1String("temporary"))
         QVERIFY(QDir(theirs).removeRecursively());
-    else
+    else if (move == QLatin1String("runtime"))
         QVERIFY(QDir().rename(runtime, runtime + QStringLiteral(".moved")));
-    const InstanceLock second = InstanceLock::take(InstanceLock::defaultFolders());
+    else if (move == QLatin1String("appears"))
+        qputenv("XDG_RUNTIME_DIR", privateRuntime);
+    else if (move == QLatin1String("disappears"))
+        qunsetenv("XDG_RUNTIME_DIR");
+    else if (move == QLatin1String("cache"))
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        QVERIFY(QDir(runtime).removeRecursively());
+    const InstanceLock second = InstanceLock::take();
 
     QCOMPARE(first.state(), InstanceLock::State::Held);
     QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
+}
+
+void TestDesktopPlatform::lockPlaceIsTheUsersOwn_data()
+{
+    // What is at the lock's place in the home folder when a copy starts, and the lock it gets.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("state");
+
+    const int held = int(InstanceLock::State::Held);
+    const int none = int(InstanceLock::State::Unavailable);
+    QTest::newRow("a link at the lock's name to a file of the user's") << "link" << held;
+    QTest::newRow("a link at the lock's name to a missing file") << "dangling" << held;
+    QTest::newRow("lock folder its group may read (0750)") << "0750" << none;
+    QTest::newRow("lock folder its group may write (0770)") << "0770" << none;
+    QTest::newRow("home folder its group may write") << "home" << none;
+    QTest::newRow("a copy on another machine sharing the home") << "machine" << held;
+}
+
+void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
+{
+    QFETCH(QString, before);
+    QFETCH(int, state);
+
+    const QByteArray home = QFile::encodeName(home_->path());
+    QVERIFY(QDir().mkpath(lockFolder()));
+    const QByteArray folder = QFile::encodeName(lockFolder());
+    QCOMPARE(::chmod(folder.constData(), before.startsWith('0') ? before.toUInt(nullptr, 8) : 0700),
+             0);
+    const QByteArray lock = folder + "/here.lock";
+    const QString target = home_->filePath(QStringLiteral("notes.txt"));
+    if (before == QLatin1String("link"))
+        QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+    if (before == QLatin1String("link") || before == QLatin1String("dangling"))
+        QVERIFY(QFile::link(target, QFile::decodeName(lock)));
+    if (before == QLatin1String("home"))
+        QCOMPARE(::chmod(home.constData(), 0770), 0);
+    std::optional<InstanceLock> elsewhere;
+    if (before == QLatin1String("machine"))
+        elsewhere = InstanceLock::take(home, "there");
+
+    const InstanceLock taken = InstanceLock::take(home, "here");
+    QCOMPARE(int(taken.state()), state);
+    // The lock ends on a regular file of its own; a link's target is never made.
+    struct stat there {};
+    QCOMPARE(::lstat(lock.constData(), &there) == 0 && S_ISREG(there.st_mode),
+             state == int(InstanceLock::State::Held));
+    QCOMPARE(QFile::exists(target), before == QLatin1String("link"));
 }
 
 void TestDesktopPlatform::stalledServerHoldsNoRefusedCopy()
@@ -183,14 +266,14 @@ void TestDesktopPlatform::stalledServerHoldsNoRefusedCopy()
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-void TestDesktopPlatform::unusableRuntimeFolderStillStarts()
+void TestDesktopPlatform::unusableHomeFolderStillStarts()
 {
-    // A regular file where the runtime folder should be: no lock can be made at all.
+    // A regular file where the home folder should be: no lock can be made at all.
     const QString blocker = runtime_->filePath("not-a-folder");
     QFile file(blocker);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    const InstanceLock none = InstanceLock::take({QFile::encodeName(blocker + "/run")});
+    const InstanceLock none = InstanceLock::take(QFile::encodeName(blocker), "machine");
     // Runs unguarded: only a lock held by another copy ends a start.
     QCOMPARE(none.state(), InstanceLock::State::Unavailable);
 }

@@ -99,17 +99,15 @@ void TestMainWindow::lockAnswersWhetherToRun_data()
 void TestMainWindow::lockAnswersWhetherToRun()
 {
     QFETCH(bool, anotherCopy);
-    // main() answers from the lock it takes in the user's runtime folder before the toolkit
-    // starts; the main window asks nothing more.
-    QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    // main() answers from the lock it takes in the home folder before the toolkit starts;
+    // the main window asks nothing more.
+    QTemporaryDir home;
+    QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray homePath = QFile::encodeName(home.path());
     std::optional<InstanceLock> running;
     if (anotherCopy)
-        running = InstanceLock::take(InstanceLock::defaultFolders());
-    const InstanceLock lock = InstanceLock::take(InstanceLock::defaultFolders());
-    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        running = InstanceLock::take(homePath, "machine");
+    const InstanceLock lock = InstanceLock::take(homePath, "machine");
     QCOMPARE(lock.state() == InstanceLock::State::HeldByAnotherCopy, anotherCopy);
     test::FakePlatform platform;
     MainWindow mainWindow(platform);
