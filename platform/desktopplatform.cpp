@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "core/product.h"
 #include "platform/files.h"
 #include "platform/userfolders.h"
 
@@ -233,7 +234,7 @@ bool closedFolder(const QString& folder, Owner owner)
     return S_ISDIR(there.st_mode) && owned && (there.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-const QString licenceName = QStringLiteral("License Agreement.rtf");
+const QString licenceName = product::text(product::licenceFile);
 
 bool holdsLicence(const QString& folder)
 {

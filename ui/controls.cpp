@@ -171,7 +171,7 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
               const QFont& font)
 {
     QLabel* result = plainLabel(parent, name, text, font);
-    result->move(px(left), px(top));
+    result->move(pixelsOfTwips(left), pixelsOfTwips(top));
     fitToText(result);
     return result;
 }
@@ -204,7 +204,7 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
     result->setPalette(palette);
     result->setCursor(linkCursor());
     result->setAccessibleName(text);
-    result->move(px(left), px(top));
+    result->move(pixelsOfTwips(left), pixelsOfTwips(top));
     fitToText(result);
     return result;
 }
@@ -255,7 +255,8 @@ QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int 
 {
     auto* result = new QWidget(parent);
     result->setObjectName(name);
-    result->setGeometry(px(x1), px(y1), px(x2) - px(x1) + 1, width);
+    result->setGeometry(pixelsOfTwips(x1), pixelsOfTwips(y1),
+                        pixelsOfTwips(x2) - pixelsOfTwips(x1) + 1, width);
     result->setAutoFillBackground(true);
     QPalette palette = result->palette();
     palette.setColor(QPalette::Window, colour);
@@ -270,7 +271,7 @@ QColor ruleColour() { return QColor(192, 192, 192); }
 void indentPast(QLabel* label, const QWidget* neighbour)
 {
     // A small gap after the neighbour, as between any two words of a line.
-    const int overlap = neighbour->geometry().right() + 1 + px(60) - label->x();
+    const int overlap = neighbour->geometry().right() + 1 + pixelsOfTwips(60) - label->x();
     if (overlap <= 0)
         return;
     label->setContentsMargins(overlap, 0, 0, 0);

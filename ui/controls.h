@@ -12,10 +12,11 @@ namespace mensurio::ui {
 
 // Layouts are measured in twips: 15 to a device-independent pixel at 96 dpi. Qt's
 // high-DPI scaling turns those pixels into screen pixels.
-constexpr int px(int twips) { return (twips * 2 + (twips >= 0 ? 15 : -15)) / 30; }
+constexpr int pixelsOfTwips(int twips) { return (twips * 2 + (twips >= 0 ? 15 : -15)) / 30; }
 constexpr QRect twipRect(int left, int top, int width, int height)
 {
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(pixelsOfTwips(left), pixelsOfTwips(top), pixelsOfTwips(width),
+                 pixelsOfTwips(height));
 }
 
 // A label whose lines, wrapped or broken, lie one line of its face apart, as one-line

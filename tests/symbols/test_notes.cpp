@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "core/windows1252.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
@@ -117,7 +118,7 @@ struct Harness {
         QCOMPARE(platform.messages.size(), 1);
         const test::FakePlatform::Message& message = platform.messages.first();
         QCOMPARE(message.text, text);
-        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.title, product::text(product::name));
         QCOMPARE(message.buttons, MessageButtons::Ok);
         QCOMPARE(message.icon, icon);
     }
@@ -542,7 +543,7 @@ void TestNotes::exportWritesTheSymbolsFile()
     QCOMPARE(h.platform.messages.size(), exports);
     for (const test::FakePlatform::Message& message : h.platform.messages) {
         QCOMPARE(message.text, QStringLiteral("File successfully saved: ") + h.exportPath());
-        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.title, product::text(product::name));
         QCOMPARE(message.buttons, MessageButtons::Ok);
         QCOMPARE(message.icon, MessageIcon::Information);
     }
