@@ -35,7 +35,8 @@ namespace {
 
 // The export, byte by byte: Windows-1252, CR LF after each of the nine lines and one more.
 const QByteArray expectedExport =
-    "Thank you for using Mensurio 1.2\r\n"
+    "Thank you for using " + QByteArray(product::name) + ' ' + product::version +
+    "\r\n"
     "Here are your saved symbols : \xB2 \xB3 \xB0 \xBC \xBD \xBE\r\n"
     "\r\n"
     "Note : You cant use these symbols in Mensurio, But you can use \r\n"
