@@ -12,7 +12,7 @@
 
 namespace mensurio {
 
-using ui::px;
+using ui::pixelsOfTwips;
 using ui::twipRect;
 
 namespace {
@@ -25,7 +25,7 @@ constexpr int donateLeft = 5700;
 AboutWindow::AboutWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("AboutApp"));
-    setWindowTitle(QStringLiteral("About Mensurio"));
+    setWindowTitle(QStringLiteral("About ") + product::text(product::name));
     setWindowIcon(ui::bakedIcon(u"about.ico"));
     ui::makeFixedWindow(this, 7995, 5220, context.mainWindow);
     buildLayout();
@@ -37,8 +37,8 @@ void AboutWindow::buildLayout()
 {
     const QFont regular = ui::tahoma(8.25);
     const QFont bold = ui::tahoma(8.25, true);
-    const QString product = productName();
-    const QString rights = QStringLiteral("Copyright © 2026 Tarnwick Software");
+    const QString nameAndVersion = product::nameAndVersion();
+    const QString rights = QStringLiteral("Copyright © 2026 ") + product::text(product::maker);
 
     // Created first so that it stays behind everything drawn over it.
     auto* shape = new QFrame(this);
@@ -53,8 +53,8 @@ void AboutWindow::buildLayout()
 
     ui::ClickLabel* logo = ui::pictureBox(
         this, QStringLiteral("Image1"), QStringLiteral("logo.jpg"), twipRect(420, 360, 1125, 915));
-    logo->setAccessibleName(QStringLiteral("Mensurio logo"));
-    QLabel* version = ui::label(this, QStringLiteral("Label3"), product, 1500, 540, regular);
+    logo->setAccessibleName(product::text(product::name) + QStringLiteral(" logo"));
+    QLabel* version = ui::label(this, QStringLiteral("Label3"), nameAndVersion, 1500, 540, regular);
     QLabel* notice = ui::label(this, QStringLiteral("Label4"), rights, 1500, 750, regular);
     QLabel* registered = ui::label(this, QStringLiteral("Label2"), QStringLiteral("Registered to:"),
                                    1500, 960, regular);
@@ -65,7 +65,7 @@ void AboutWindow::buildLayout()
         ui::label(this, QStringLiteral("UserName"),
                   context_.platform.loginName().value_or(QString()), 2580, 960, bold);
     ui::indentPast(userName, registered);
-    const int room = px(donateLeft) - userName->x() - px(120);
+    const int room = pixelsOfTwips(donateLeft) - userName->x() - pixelsOfTwips(120);
     if (userName->width() > room) {
         // A name too long for the line keeps its text; the tool tip shows all of it.
         userName->resize(room, userName->height());
@@ -80,30 +80,32 @@ void AboutWindow::buildLayout()
     ui::label(this, QStringLiteral("Label8"), QStringLiteral("Contact:"), 600, 1380, regular);
     QLabel* mailCaption =
         ui::label(this, QStringLiteral("Label9"), QStringLiteral("E-Mail :"), 600, 1620, regular);
-    ui::ClickLabel* mail = ui::linkLabel(this, QStringLiteral("Label6"), Sites::supportAddress(),
+    ui::ClickLabel* mail = ui::linkLabel(this, QStringLiteral("Label6"), sites::supportAddress(),
                                          1170, 1620, bold, ui::linkColour());
     ui::indentPast(mail, mailCaption);
-    mail->setToolTip(QStringLiteral("Contact Tarnwick Software"));
+    mail->setToolTip(QStringLiteral("Contact ") + product::text(product::maker));
     connect(mail, &ui::ClickLabel::clicked, this, &AboutWindow::mailSupport);
 
     QLabel* warning = ui::label(
         this, QStringLiteral("Label15"),
         QStringLiteral("Warning: this program is protected by copyright law. Copying or passing "
-                       "on the program, or any part of it, without the permission of Tarnwick "
-                       "Software is not allowed and may be prosecuted."),
+                       "on the program, or any part of it, without the permission of ") +
+            product::text(product::maker) +
+            QStringLiteral(" is not allowed and may be prosecuted."),
         600, 2100, regular);
     warning->setWordWrap(true);
-    warning->resize(px(6600), warning->heightForWidth(px(6600)));
+    warning->resize(pixelsOfTwips(6600), warning->heightForWidth(pixelsOfTwips(6600)));
 
     ui::ClickLabel* vote =
         ui::linkLabel(this, QStringLiteral("Label10"),
-                      QStringLiteral("Note : If you liked Mensurio please vote for it at ") +
-                          Sites::downloadSiteName(),
+                      QStringLiteral("Note : If you liked ") + product::text(product::name) +
+                          QStringLiteral(" please vote for it at ") + sites::downloadSiteName(),
                       600, 2940, bold, ui::linkColour());
-    vote->setToolTip(QStringLiteral("Vote for Mensurio at ") + Sites::downloadSiteName());
+    vote->setToolTip(QStringLiteral("Vote for ") + product::text(product::name) +
+                     QStringLiteral(" at ") + sites::downloadSiteName());
     connect(vote, &ui::ClickLabel::clicked, this, &AboutWindow::vote);
 
-    ui::label(this, QStringLiteral("Label12"), product, 600, 3300, regular);
+    ui::label(this, QStringLiteral("Label12"), nameAndVersion, 600, 3300, regular);
     ui::label(this, QStringLiteral("Label5"), rights + QStringLiteral("\nAll rights reserved."),
               600, 3540, regular);
 
@@ -116,8 +118,9 @@ void AboutWindow::buildLayout()
     };
     backButton_ = button("MinimizeToTray2", QStringLiteral("Back To Main Window"),
                          twipRect(6090, 300, 2025, 345));
-    QPushButton* licence = button("Command1", QStringLiteral("Mensurio License Agreement"),
-                                  twipRect(2430, 300, 3495, 345));
+    QPushButton* licence =
+        button("Command1", product::text(product::name) + QStringLiteral(" License Agreement"),
+               twipRect(2430, 300, 3495, 345));
     connect(backButton_, &QPushButton::clicked, this, &AboutWindow::leave);
     connect(licence, &QPushButton::clicked, this, &AboutWindow::openLicence);
     // The two buttons are the only controls that take the focus, the way back first.

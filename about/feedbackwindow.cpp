@@ -1,5 +1,7 @@
 #include "about/feedbackwindow.h"
 
+#include "core/product.h"
+
 #include "launch/launch.h"
 #include "ui/controls.h"
 #include "ui/fonts.h"
@@ -14,8 +16,8 @@ using ui::twipRect;
 
 FeedbackWindow::FeedbackWindow(Context& context) : context_(context)
 {
-    setObjectName(QStringLiteral("ForMensurio"));
-    setWindowTitle(QStringLiteral("I Like Mensurio"));
+    setObjectName(QStringLiteral("For") + product::text(product::name));
+    setWindowTitle(QStringLiteral("I Like ") + product::text(product::name));
     setWindowIcon(ui::bakedIcon(u"feedback.ico"));
     ui::makeFixedWindow(this, 7560, 4335, context.mainWindow);
     buildLayout();
@@ -61,19 +63,22 @@ void FeedbackWindow::buildLayout()
     text("Label2",
          QStringLiteral("* Contact us if you have any suggestions, opinions or notes about it on:"),
          750, 690);
-    ui::ClickLabel* support = link("Label6", Sites::supportAddress(), 870, 900,
-                                   QStringLiteral("Contact Tarnwick Software"));
+    ui::ClickLabel* support = link("Label6", sites::supportAddress(), 870, 900,
+                                   QStringLiteral("Contact ") + product::text(product::maker));
     connect(support, &ui::ClickLabel::clicked, this, &FeedbackWindow::mailSupport);
     ui::line(box, QStringLiteral("Line1"), 270, 1260, 6630, 2, rule);
 
     // Tell a friend.
     ui::pictureBox(box, QStringLiteral("Image31"), QStringLiteral("friend.ico"),
                    twipRect(240, 1440, 450, 450),
-                   QStringLiteral("Add a review at ") + Sites::downloadSiteName());
-    text("Label3", QStringLiteral("* Tell all your friends and relatives about Mensurio."), 750,
-         1440);
-    ui::ClickLabel* friendLink = link("Label4", QStringLiteral("Tell-a-friend"), 870, 1650,
-                                      QStringLiteral("Tell-a-friend about Mensurio"));
+                   QStringLiteral("Add a review at ") + sites::downloadSiteName());
+    text("Label3",
+         QStringLiteral("* Tell all your friends and relatives about ") +
+             product::text(product::name) + QLatin1Char('.'),
+         750, 1440);
+    ui::ClickLabel* friendLink =
+        link("Label4", QStringLiteral("Tell-a-friend"), 870, 1650,
+             QStringLiteral("Tell-a-friend about ") + product::text(product::name));
     connect(friendLink, &ui::ClickLabel::clicked, this, &FeedbackWindow::tellAFriend);
     // Never shown: it carries the friend's address from the input box to the mail launch,
     // and keeps it while the window is hidden.
@@ -88,7 +93,10 @@ void FeedbackWindow::buildLayout()
     // Vote at the download sites.
     ui::pictureBox(box, QStringLiteral("Image30"), QStringLiteral("review.ico"),
                    twipRect(240, 2250, 450, 450), QStringLiteral("Tell-a-friend"));
-    text("Label5", QStringLiteral("* Vote fo Mensurio at the following websites:"), 750, 2310);
+    text("Label5",
+         QStringLiteral("* Vote fo ") + product::text(product::name) +
+             QStringLiteral(" at the following websites:"),
+         750, 2310);
 
     // One row per download site: "Goto <name>:", the host as a link, a note picture and
     // the site's way to rate.
@@ -107,13 +115,14 @@ void FeedbackWindow::buildLayout()
                            twipRect(900, top + 240, 210, 210), QStringLiteral("Note!"), true);
         connect(note, &ui::ClickLabel::clicked, this, showSiteNote);
         text(hint,
-             QStringLiteral("Search for Mensurio, Open its page and click on \"Rate it!\" ") + how,
+             QStringLiteral("Search for ") + product::text(product::name) +
+                 QStringLiteral(", Open its page and click on \"Rate it!\" ") + how,
              1200, top + 240);
     };
-    site(2640, "Label7", Sites::downloadSiteName(), "Label8", 1770, Sites::downloadSiteHost(),
+    site(2640, "Label7", sites::downloadSiteName(), "Label8", 1770, sites::downloadSiteHost(),
          &FeedbackWindow::openDownloadSite, "Image1", &FeedbackWindow::showDownloadSiteNote,
          "Label9", QStringLiteral("link."));
-    site(3270, "Label11", Sites::secondSiteName(), "Label12", 2070, Sites::secondSiteHost(),
+    site(3270, "Label11", sites::secondSiteName(), "Label12", 2070, sites::secondSiteHost(),
          &FeedbackWindow::openSecondSite, "Image2", &FeedbackWindow::showSecondSiteNote, "Label13",
          QStringLiteral("list."));
 }
@@ -132,20 +141,20 @@ void FeedbackWindow::tellAFriend()
         launch::mailTo(context_, friendAddress_->text());
 }
 
-void FeedbackWindow::openDownloadSite() { launch::open(context_, Sites::downloadSiteHome()); }
+void FeedbackWindow::openDownloadSite() { launch::open(context_, sites::downloadSiteHome()); }
 
-void FeedbackWindow::openSecondSite() { launch::open(context_, Sites::secondSiteHome()); }
+void FeedbackWindow::openSecondSite() { launch::open(context_, sites::secondSiteHome()); }
 
 void FeedbackWindow::showDownloadSiteNote()
 {
     showNote(QStringLiteral("Free registration required to vote and add a review at ") +
-             Sites::downloadSiteHost());
+             sites::downloadSiteHost());
 }
 
 void FeedbackWindow::showSecondSiteNote()
 {
     showNote(QStringLiteral("Free registration required to add a review at ") +
-             Sites::secondSiteHost() + QStringLiteral(" (No registration required to vote)"));
+             sites::secondSiteHost() + QStringLiteral(" (No registration required to vote)"));
 }
 
 void FeedbackWindow::showNote(const QString& text)

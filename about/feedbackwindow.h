@@ -10,7 +10,7 @@ namespace mensurio {
 // The "I like it" window: write to the maker, tell a friend, vote at two download sites.
 // While it is shown the main window is disabled; every way out of it hands control back.
 // Between showings it keeps only the friend's address in the hidden Mail box.
-// Object name "ForMensurio".
+// Object name "For" and the product name.
 class FeedbackWindow : public ui::LockingWindow {
     Q_OBJECT
 public:

@@ -1,21 +1,22 @@
 #include "launch/launch.h"
 
+#include "core/product.h"
 #include "platform/files.h"
 
 #include <QDir>
 
 namespace mensurio {
 
-namespace Sites {
+namespace sites {
 QString downloadSiteName() { return QStringLiteral("Filez"); }
 QString downloadSiteHost() { return QStringLiteral("www.filez.example.com"); }
 QString downloadSiteHome() { return QStringLiteral("https://www.filez.example.com/"); }
-QString downloadPage() { return downloadSiteHome() + QStringLiteral("software/mensurio/"); }
+QString downloadPage() { return product::text(product::homePage); }
 QString secondSiteName() { return QStringLiteral("Softland"); }
 QString secondSiteHost() { return QStringLiteral("www.softland.example.net"); }
 QString secondSiteHome() { return QStringLiteral("https://www.softland.example.net/"); }
-QString supportAddress() { return QStringLiteral("support@example.com"); }
-} // namespace Sites
+QString supportAddress() { return product::text(product::supportAddress); }
+} // namespace sites
 
 namespace launch {
 
@@ -36,7 +37,7 @@ void openAddress(Context& context, const QString& address)
 // is in neither, the path in the folder the copy uses is the one named; where the copy has
 // no folder it may take files from, just the name: nothing is looked up at "/" or in a folder
 // another user could have put it in.
-QString licenseName() { return QStringLiteral("License Agreement.rtf"); }
+QString licenceName() { return product::text(product::licenceFile); }
 
 // A file of the program's own: beside it, or in the install's shared folder.
 QString ownFile(Platform& platform, const QString& name)
@@ -50,11 +51,11 @@ QString ownFile(Platform& platform, const QString& name)
 }
 } // namespace
 
-void openWebPage(Context& context) { openAddress(context, Sites::downloadPage()); }
+void openWebPage(Context& context) { openAddress(context, sites::downloadPage()); }
 
 void mailSupport(Context& context)
 {
-    openAddress(context, QStringLiteral("mailto:") + Sites::supportAddress());
+    openAddress(context, QStringLiteral("mailto:") + sites::supportAddress());
 }
 
 void mailTo(Context& context, const QString& address)
@@ -66,13 +67,13 @@ void startCalculator(Context& context) { context.platform.startCalculator(contex
 
 void openLicence(Context& context)
 {
-    const QString path = ownFile(context.platform, licenseName());
+    const QString path = ownFile(context.platform, licenceName());
     if (files::probe(path) != files::Found::RegularFile) {
         // Missing, unreadable, a FIFO or a folder of that name: say so and start nothing.
         context.platform.messageBox(
             context.mainWindow,
             QStringLiteral("The license agreement file could not be opened:\n") +
-                (path.isEmpty() ? licenseName() : path),
+                (path.isEmpty() ? licenceName() : path),
             applicationTitle(), MessageButtons::Ok, MessageIcon::Exclamation);
         return;
     }

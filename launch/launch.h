@@ -8,7 +8,7 @@ namespace mensurio {
 
 // The program's fixed outside addresses, kept in one place. The product has no real
 // site yet, so they live under the reserved example domains.
-namespace Sites {
+namespace sites {
 QString downloadPage();     // the program's page on the first download site
 QString downloadSiteName(); // that site's display name
 QString downloadSiteHost(); // its full web host name
@@ -17,7 +17,7 @@ QString secondSiteName();
 QString secondSiteHost();
 QString secondSiteHome();
 QString supportAddress();
-} // namespace Sites
+} // namespace sites
 
 // What the windows start outside the program. Failures are told over the main window,
 // except for the web page and mail, which belong to no window.

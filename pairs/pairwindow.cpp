@@ -14,7 +14,7 @@
 
 namespace mensurio {
 
-using ui::px;
+using ui::pixelsOfTwips;
 using ui::twipRect;
 
 namespace {

@@ -1,4 +1,5 @@
 #include "platform/desktopplatform.h"
+#include "core/product.h"
 #include "platform/files.h"
 #include "platform/userfolders.h"
 
@@ -72,46 +73,62 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, const QString
     return MessageAnswer::Ok;
 }
 
-// Tells the user that a launch could not be carried out and why; without this the command
-// would simply do nothing. Also told after the platform object that started it is gone.
-// One box at a time: openers that fail together (a burst of clicks on a desktop without
-// programs) would otherwise stack a modal box on each other, each in the event loop of the
-// one before. What fails while a box is up waits for it, in order; a message already up or
-// waiting is not told twice.
-void cannotOpen(QWidget* owner, const QString& what, const QString& why)
-{
+// The openers at work and the failures waiting to be told, one set for the whole program: a
+// failure is told after the platform object that started its opener may be gone, and an
+// opener left at a quit is neither waited for nor killed.
+class Openers {
+public:
+    static Openers& all()
+    {
+        // Never freed, so that leak checkers count the openers left at a quit as kept.
+        static auto* const openers = new Openers;
+        return *openers;
+    }
+    void cannotOpen(QWidget* owner, const QString& what, const QString& why);
+    void watch(QWidget* owner, const QString& what, const QString& opener, const QString& file,
+               const QString& folder);
+
+private:
     struct Failure {
         QPointer<QWidget> owner;
         QString text;
     };
-    static QList<Failure> waiting;
-    static QString showing; // empty while no box is up
+    QList<Failure> waiting_;
+    QString showing_; // empty while no box is up
+    QList<QProcess*> running_;
+};
+
+// Tells the user that a launch could not be carried out and why; without this the command
+// would simply do nothing. One box at a time: openers that fail together (a burst of clicks
+// on a desktop without programs) would otherwise stack a modal box on each other, each in
+// the event loop of the one before. What fails while a box is up waits for it, in order; a
+// message already up or waiting is not told twice.
+void Openers::cannotOpen(QWidget* owner, const QString& what, const QString& why)
+{
     const QString text = what + QStringLiteral(":\n") + why;
-    if (text == showing ||
-        std::any_of(waiting.cbegin(), waiting.cend(),
+    if (text == showing_ ||
+        std::any_of(waiting_.cbegin(), waiting_.cend(),
                     [&text](const Failure& failure) { return failure.text == text; }))
         return;
-    waiting.append({owner, text});
-    if (!showing.isEmpty())
+    waiting_.append({owner, text});
+    if (!showing_.isEmpty())
         return;
-    while (!waiting.isEmpty()) {
-        const Failure next = waiting.takeFirst();
-        showing = next.text;
+    while (!waiting_.isEmpty()) {
+        const Failure next = waiting_.takeFirst();
+        showing_ = next.text;
         showMessageBox(next.owner, next.text, applicationTitle(), MessageButtons::Ok,
                        MessageIcon::Exclamation);
     }
-    showing.clear();
+    showing_.clear();
 }
 
 // Starts xdg-open and tells the user when it later fails, as it does when the desktop has no
 // program for the file (status 3) or that program fails (4). The process belongs to no
 // window, which may close first, and is never waited for: a program that quits leaves it
 // running and its opening goes on.
-void openWatched(QWidget* owner, const QString& what, const QString& opener, const QString& file,
-                 const QString& folder)
+void Openers::watch(QWidget* owner, const QString& what, const QString& opener, const QString& file,
+                    const QString& folder)
 {
-    // Openers at work; never freed, so that leak checkers count the ones left at a quit as kept.
-    static auto* const running = new QList<QProcess*>;
     auto* process = new QProcess;
     process->setProgram(opener);
     process->setArguments({file});
@@ -121,8 +138,9 @@ void openWatched(QWidget* owner, const QString& what, const QString& opener, con
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     QObject::connect(
         process, &QProcess::finished, process,
-        [process, what, owner = QPointer<QWidget>(owner)](int status, QProcess::ExitStatus how) {
-            running->removeOne(process);
+        [this, process, what, owner = QPointer<QWidget>(owner)](int status,
+                                                                QProcess::ExitStatus how) {
+            running_.removeOne(process);
             process->deleteLater();
             if (how == QProcess::NormalExit && status == 0)
                 return;
@@ -133,7 +151,7 @@ void openWatched(QWidget* owner, const QString& what, const QString& opener, con
         });
     process->start();
     if (process->waitForStarted()) {
-        running->append(process);
+        running_.append(process);
         return;
     }
     delete process;
@@ -160,14 +178,15 @@ void DesktopPlatform::startCalculator(QWidget* owner)
         const QString path = QStandardPaths::findExecutable(candidate);
         if (!path.isEmpty()) {
             if (!QProcess::startDetached(path, {}))
-                cannotOpen(owner, QStringLiteral("The calculator could not be started"),
-                           path + QStringLiteral(" failed to start."));
+                Openers::all().cannotOpen(owner,
+                                          QStringLiteral("The calculator could not be started"),
+                                          path + QStringLiteral(" failed to start."));
             return;
         }
     }
-    cannotOpen(owner, QStringLiteral("The calculator could not be started"),
-               QStringLiteral("None of these calculators is installed: ") +
-                   candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    Openers::all().cannotOpen(owner, QStringLiteral("The calculator could not be started"),
+                              QStringLiteral("None of these calculators is installed: ") +
+                                  candidates.join(QStringLiteral(", ")) + QLatin1Char('.'));
 }
 
 void DesktopPlatform::open(QWidget* owner, const QString& target, const QString& folder)
@@ -175,14 +194,15 @@ void DesktopPlatform::open(QWidget* owner, const QString& target, const QString&
     const QString what = QStringLiteral("Could not open \"%1\"").arg(target);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
-        cannotOpen(owner, what,
-                   QStringLiteral("xdg-open, which opens files and addresses with the desktop's "
-                                  "programs, is not installed (package xdg-utils)."));
+        Openers::all().cannotOpen(
+            owner, what,
+            QStringLiteral("xdg-open, which opens files and addresses with the desktop's "
+                           "programs, is not installed (package xdg-utils)."));
         return;
     }
     // One argument, never a shell string: an address with blanks, quotes or "$(...)"
     // reaches xdg-open unchanged and runs nothing else.
-    openWatched(owner, what, opener, target, folder);
+    Openers::all().watch(owner, what, opener, target, folder);
 }
 
 std::optional<QString> DesktopPlatform::fittingLoginName(const QByteArray& name)
@@ -233,7 +253,7 @@ bool closedFolder(const QString& folder, Owner owner)
     return S_ISDIR(there.st_mode) && owned && (there.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-const QString licenceName = QStringLiteral("License Agreement.rtf");
+const QString licenceName = product::text(product::licenceFile);
 
 bool holdsLicence(const QString& folder)
 {

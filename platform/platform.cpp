@@ -1,10 +1,12 @@
 #include "platform/platform.h"
 
+#include "core/product.h"
+
 #include <QDir>
 
 namespace mensurio {
 
-QString applicationTitle() { return QStringLiteral("Mensurio"); }
+QString applicationTitle() { return product::text(product::name); }
 
 QString programFile(Platform& platform, const QString& name)
 {

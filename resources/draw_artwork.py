@@ -997,17 +997,18 @@ CURSOR = "link.cur"
 # The application's icon for the desktop's menus and docks, in the hicolor
 # theme's sizes and as a scalable drawing.  From 64 px up it is the dial emblem
 # of the banner; smaller sizes keep the plain emblem, whose ticks would blur.
-APP_ID = "com.example.Mensurio"
+# The files are named after the program; the install names them after its app id.
+ICON_NAME = "mensurio"
 THEME_DIR = os.path.join(HERE, "icons", "hicolor")
 THEME_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
 
 def theme_png(size):
-    return os.path.join(THEME_DIR, f"{size}x{size}", "apps", f"{APP_ID}.png")
+    return os.path.join(THEME_DIR, f"{size}x{size}", "apps", f"{ICON_NAME}.png")
 
 
 def theme_svg():
-    return os.path.join(THEME_DIR, "scalable", "apps", f"{APP_ID}.svg")
+    return os.path.join(THEME_DIR, "scalable", "apps", f"{ICON_NAME}.svg")
 
 
 def draw_theme_icon(size):

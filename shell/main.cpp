@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "platform/desktopplatform.h"
 #include "platform/files.h"
 #include "platform/instancelock.h"
@@ -33,9 +34,9 @@ int main(int argc, char* argv[])
     std::optional<mensurio::DisplayGuard> displayGuard(std::in_place, argc, argv);
     QApplication app(argc, argv);
     displayGuard.reset();
-    QApplication::setApplicationName(QStringLiteral("Mensurio"));
+    QApplication::setApplicationName(mensurio::product::text(mensurio::product::name));
     // Names the installed menu entry, so docks show its name and icon for our windows.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.Mensurio"));
+    QGuiApplication::setDesktopFileName(mensurio::product::text(mensurio::product::appId));
     mensurio::ui::initialise();
 
     // The lock stays taken until the process ends.

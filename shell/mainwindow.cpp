@@ -21,7 +21,7 @@
 
 namespace mensurio {
 
-using ui::px;
+using ui::pixelsOfTwips;
 using ui::twipRect;
 
 namespace {
@@ -139,13 +139,14 @@ QAction* separator(QMenu* menu, const char* name)
 MainWindow::MainWindow(Platform& platform) : context_{platform, this}, windows_(context_)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Mensurio - Version ") + QLatin1String(productVersion));
+    setWindowTitle(product::text(product::name) + QStringLiteral(" - Version ") +
+                   product::text(product::version));
     setWindowIcon(ui::applicationIcon());
     setFont(ui::tahoma(8.25));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(11040), px(5535));
+    client->setFixedSize(pixelsOfTwips(11040), pixelsOfTwips(5535));
     setCentralWidget(client);
 
     // Text1 lies hidden behind the Volume frame and holds the focus at start, so no
@@ -154,7 +155,7 @@ MainWindow::MainWindow(Platform& platform) : context_{platform, this}, windows_(
     focusHolder_->setObjectName(QStringLiteral("Text1"));
     focusHolder_->setReadOnly(true);
     focusHolder_->setGeometry(twipRect(4980, 3690, 1245, 525));
-    focusHolder_->setAccessibleName(QStringLiteral("Mensurio"));
+    focusHolder_->setAccessibleName(product::text(product::name));
     focusHolder_->installEventFilter(new ShortcutPassThrough(focusHolder_));
 
     buildHeader(client);
@@ -182,9 +183,10 @@ void MainWindow::buildHeader(QWidget* client)
 
     ui::pictureBox(header, QStringLiteral("Image1"), QStringLiteral("banner.jpg"),
                    twipRect(420, 180, 12000, 960))
-        ->setAccessibleName(QStringLiteral("Mensurio"));
-    ui::label(header, QStringLiteral("Label1"), QStringLiteral("Welcome to ") + productName(), 1620,
-              330, ui::tahoma(8.25, true));
+        ->setAccessibleName(product::text(product::name));
+    ui::label(header, QStringLiteral("Label1"),
+              QStringLiteral("Welcome to ") + product::nameAndVersion(), 1620, 330,
+              ui::tahoma(8.25, true));
     ui::wrappedLabel(header, QStringLiteral("Label2"),
                      QStringLiteral("This program gives you the ability to perform the "
                                     "conversion between the most widely used units in "
@@ -245,9 +247,12 @@ void MainWindow::buildCommandFrame(QWidget* client)
     };
     QPushButton* command1 =
         button("Command1", QStringLiteral("Minimize application to Taskbar"), 300);
-    QPushButton* command2 = button("Command2", QStringLiteral("Mensurio on the web"), 705);
-    QPushButton* command3 = button("Command3", QStringLiteral("About Mensurio"), 1125);
-    QPushButton* command4 = button("Command4", QStringLiteral("Close Mensurio"), 1530);
+    QPushButton* command2 =
+        button("Command2", product::text(product::name) + QStringLiteral(" on the web"), 705);
+    QPushButton* command3 =
+        button("Command3", QStringLiteral("About ") + product::text(product::name), 1125);
+    QPushButton* command4 =
+        button("Command4", QStringLiteral("Close ") + product::text(product::name), 1530);
     connect(command1, &QPushButton::clicked, this, &MainWindow::minimize);
     connect(command2, &QPushButton::clicked, this, [this] { launch::openWebPage(context_); });
     connect(command3, &QPushButton::clicked, this, &MainWindow::showAbout);
@@ -276,8 +281,8 @@ void MainWindow::buildMenus()
     item(menu, "Minimize", QStringLiteral("Minimize to Taskbar"),
          QKeySequence(Qt::CTRL | Qt::Key_M), [this] { minimize(); });
     separator(menu, "Line");
-    item(menu, "Quit", QStringLiteral("Close Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_E),
-         [this] { confirmClose(); });
+    item(menu, "Quit", QStringLiteral("Close ") + product::text(product::name),
+         QKeySequence(Qt::CTRL | Qt::Key_E), [this] { confirmClose(); });
 
     QMenu* conversions = bar->addMenu(QStringLiteral("&Conversions Parts"));
     conversions->setObjectName(QStringLiteral("Conversions"));
@@ -307,22 +312,22 @@ void MainWindow::buildMenus()
     item(about, "License", QStringLiteral("View License Agreement"),
          QKeySequence(Qt::CTRL | Qt::Key_L), [this] { launch::openLicence(context_); });
     separator(about, "liner2");
-    item(about, "Download", QStringLiteral("Contact Tarnwick Software"),
+    item(about, "Download", QStringLiteral("Contact ") + product::text(product::maker),
          QKeySequence(Qt::CTRL | Qt::Key_T), [this] { launch::mailSupport(context_); });
-    item(about, "LikeIt", QStringLiteral("I Like Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_I),
-         [this] { showFeedback(); });
-    item(about, "OnTheWeb", QStringLiteral("Mensurio on the web"),
+    item(about, "LikeIt", QStringLiteral("I Like ") + product::text(product::name),
+         QKeySequence(Qt::CTRL | Qt::Key_I), [this] { showFeedback(); });
+    item(about, "OnTheWeb", product::text(product::name) + QStringLiteral(" on the web"),
          QKeySequence(Qt::CTRL | Qt::Key_W), [this] { launch::openWebPage(context_); });
     separator(about, "Liner");
-    item(about, "About", QStringLiteral("About Mensurio"), QKeySequence(Qt::CTRL | Qt::Key_A),
-         [this] { showAbout(); });
+    item(about, "About", QStringLiteral("About ") + product::text(product::name),
+         QKeySequence(Qt::CTRL | Qt::Key_A), [this] { showAbout(); });
 }
 
 void MainWindow::confirmClose()
 {
     const MessageAnswer answer = context_.platform.messageBox(
-        this, QStringLiteral("Are you sure you want to close Mensurio"), applicationTitle(),
-        MessageButtons::YesNo, MessageIcon::Question);
+        this, QStringLiteral("Are you sure you want to close ") + product::text(product::name),
+        applicationTitle(), MessageButtons::YesNo, MessageIcon::Question);
     if (answer == MessageAnswer::Yes)
         close();
 }

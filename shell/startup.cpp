@@ -6,11 +6,9 @@
 #include <QString>
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unistd.h>
-#include <vector>
 
 namespace mensurio {
 
@@ -23,7 +21,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
         "\n"
         "  --help     print this help and exit\n"
         "  --version  print the version and exit\n";
-    const std::string version = std::string("Mensurio ") + productVersion + "\n";
+    const std::string version = std::string(product::name) + " " + product::version + "\n";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
         const char* answer = argument == "--help"      ? usage
@@ -37,46 +35,33 @@ std::optional<int> answerCommandLine(int argc, char* argv[])
     return std::nullopt;
 }
 
-namespace {
+DisplayGuard* DisplayGuard::active_ = nullptr;
 
-// What the toolkit said while it started, held back until it is known whether it started.
-struct Held {
-    QtMsgType type;
-    const char* file;
-    int line;
-    const char* function;
-    const char* category;
-    QString text;
-};
-std::vector<Held> held;
-std::mutex heldLock; // the toolkit's event thread may speak while the toolkit starts
-QtMessageHandler forward = nullptr;
-QByteArray displayArgument; // the toolkit's -display, which wins over DISPLAY; null when none
-
-void replayHeld()
+void DisplayGuard::replayHeld()
 {
-    const std::lock_guard<std::mutex> guard(heldLock);
-    for (const Held& message : held)
-        forward(message.type,
-                QMessageLogContext(message.file, message.line, message.function, message.category),
-                message.text);
-    held.clear();
+    const std::lock_guard<std::mutex> guard(heldLock_);
+    for (const Held& message : held_)
+        previous_(
+            message.type,
+            QMessageLogContext(message.file, message.line, message.function, message.category),
+            message.text);
+    held_.clear();
 }
 
 // Why no display could be opened, from the platform plugin the toolkit names in its warning
 // ('Could not load the Qt platform plugin "xcb" ...'); empty when the failure is another one.
-QByteArray missingDisplay()
+QByteArray DisplayGuard::missingDisplay() const
 {
     QString plugin;
     static const QLatin1String named("platform plugin \"");
-    for (const Held& message : held) {
+    for (const Held& message : held_) {
         if (const qsizetype at = message.text.indexOf(named); at >= 0)
             plugin = message.text.mid(at + named.size()).section(QLatin1Char('"'), 0, 0);
     }
     const bool wayland = plugin.startsWith(QLatin1String("wayland"));
     if (!plugin.isEmpty() && !wayland && plugin != QLatin1String("xcb"))
         return {};
-    const QByteArray x11Display = displayArgument.isNull() ? qgetenv("DISPLAY") : displayArgument;
+    const QByteArray x11Display = displayArgument_.isNull() ? qgetenv("DISPLAY") : displayArgument_;
     const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
     if (x11Display.isEmpty() && waylandDisplay.isEmpty())
         return "neither DISPLAY nor WAYLAND_DISPLAY is set";
@@ -90,11 +75,16 @@ QByteArray missingDisplay()
     return "the X display \"" + x11Display + "\" could not be opened";
 }
 
-void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
+void DisplayGuard::holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    std::unique_lock<std::mutex> guard(heldLock);
+    active_->hold(type, context, text);
+}
+
+void DisplayGuard::hold(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    std::unique_lock<std::mutex> guard(heldLock_);
     if (type != QtFatalMsg) {
-        held.push_back(
+        held_.push_back(
             {type, context.file, context.line, context.function, context.category, text});
         return;
     }
@@ -104,31 +94,32 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
     if (reason.isEmpty()) {
         guard.unlock();
         replayHeld();
-        forward(QtCriticalMsg, context, text);
+        previous_(QtCriticalMsg, context, text);
     } else {
-        const QByteArray line = "Mensurio needs a graphical display: " + reason + '\n';
+        const QByteArray line =
+            QByteArray(product::name) + " needs a graphical display: " + reason + '\n';
         std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
     }
     std::fflush(stderr);
     ::_exit(1);
 }
 
-} // namespace
-
-DisplayGuard::DisplayGuard(int argc, char* argv[]) : previous_(qInstallMessageHandler(holdOrEnd))
+DisplayGuard::DisplayGuard(int argc, char* argv[])
 {
-    forward = previous_;
     // As the toolkit reads its arguments: "--display" is "-display", and the last one counts.
     for (int i = 1; i + 1 < argc; ++i) {
         const std::string_view argument(argv[i]);
         if (argument == "-display" || argument == "--display")
-            displayArgument = argv[++i];
+            displayArgument_ = argv[++i];
     }
+    active_ = this;
+    previous_ = qInstallMessageHandler(holdOrEnd);
 }
 
 DisplayGuard::~DisplayGuard()
 {
     qInstallMessageHandler(previous_);
+    active_ = nullptr;
     replayHeld();
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace mensurio {
 
@@ -24,6 +28,27 @@ public:
     DisplayGuard& operator=(const DisplayGuard&) = delete;
 
 private:
+    // What the toolkit said while it started, held back until it is known whether it started.
+    struct Held {
+        QtMsgType type;
+        const char* file;
+        int line;
+        const char* function;
+        const char* category;
+        QString text;
+    };
+
+    // The toolkit's message handler is a plain function: it reaches the guard through the
+    // one that is active.
+    static void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text);
+    void hold(QtMsgType type, const QMessageLogContext& context, const QString& text);
+    void replayHeld();
+    QByteArray missingDisplay() const;
+
+    static DisplayGuard* active_;
+    std::vector<Held> held_;
+    std::mutex heldLock_;        // the toolkit's event thread may speak while the toolkit starts
+    QByteArray displayArgument_; // the toolkit's -display, which wins over DISPLAY; null when none
     QtMessageHandler previous_;
 };
 

@@ -25,8 +25,8 @@ namespace {
 const QString symbols = QStringLiteral("\u00B2 \u00B3 \u00B0 \u00BC \u00BD \u00BE");
 
 // The note under the symbols; the export breaks it into two lines after "can use ".
-const QString noteStart =
-    QStringLiteral("Note : You cant use these symbols in Mensurio, But you can use ");
+const QString noteStart = QStringLiteral("Note : You cant use these symbols in ") +
+                          product::text(product::name) + QStringLiteral(", But you can use ");
 const QString noteEnd = QStringLiteral(
     "them for your online study or any other fields that contain Physics, Math and Chemistry.");
 
@@ -36,7 +36,7 @@ const QString lineEnd = QStringLiteral("\r\n");
 QString exportText()
 {
     const std::array<QString, 9> lines{
-        QStringLiteral("Thank you for using ") + productName(),
+        QStringLiteral("Thank you for using ") + product::nameAndVersion(),
         QStringLiteral("Here are your saved symbols : ") + symbols,
         QString(),
         noteStart,
@@ -44,7 +44,8 @@ QString exportText()
         QString(),
         QString(63, QLatin1Char('*')),
         QString(),
-        QStringLiteral("If you liked Mensurio please vote for it at ") + Sites::downloadSiteHost(),
+        QStringLiteral("If you liked ") + product::text(product::name) +
+            QStringLiteral(" please vote for it at ") + sites::downloadSiteHost(),
     };
     QString text;
     for (const QString& line : lines)
@@ -67,7 +68,7 @@ files::Outcome writeExport(const QString& path)
 SymbolsWindow::SymbolsWindow(Context& context) : context_(context)
 {
     setObjectName(QStringLiteral("Symbols"));
-    setWindowTitle(QStringLiteral("Important Symbols - Not For Mensurio"));
+    setWindowTitle(QStringLiteral("Important Symbols - Not For ") + product::text(product::name));
     ui::makeFixedWindow(this, 7995, 3840, context.mainWindow);
     setFont(ui::tahoma(8.25));
     setBackgroundRole(QPalette::Button);
@@ -153,7 +154,8 @@ void SymbolsWindow::exportSymbols()
         tell(notSaved + unusable, MessageIcon::Exclamation);
         return;
     }
-    const QString path = QDir(home).filePath(QStringLiteral("Mensurio Symbols.txt"));
+    const QString path =
+        QDir(home).filePath(product::text(product::name) + QStringLiteral(" Symbols.txt"));
     const QString shown = QDir::toNativeSeparators(path);
     switch (writeExport(path)) {
     case files::Outcome::NotSaved:

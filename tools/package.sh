@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
-install_packages
+install_packages "${MENSURIO_PACKAGE_PACKAGES[@]}"
 
 build="$top/build-deb"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \

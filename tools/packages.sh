@@ -1,13 +1,19 @@
 # Debian packages Mensurio needs, sourced by the other scripts.
 
-# The program's version, from the one place that sets it.
-MENSURIO_VERSION=$(sed -n 's/^project(Mensurio VERSION \([0-9.]*\) .*/\1/p' \
-  "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt")
+# The program's version and the facts the scripts need, from the one place that sets them.
+MENSURIO_CMAKELISTS="$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
+MENSURIO_VERSION=$(sed -n 's/^project(Mensurio VERSION \([0-9.]*\) .*/\1/p' "$MENSURIO_CMAKELISTS")
+# The value of one set(NAME "value") in the top CMakeLists.txt.
+mensurio_fact() { sed -n "s/^set($1 \"\\(.*\\)\")\$/\\1/p" "$MENSURIO_CMAKELISTS"; }
 
-# Building and running the program.
-MENSURIO_RUN_PACKAGES=(
+# Building the program.
+MENSURIO_BUILD_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev      # the build
   libxcb1-dev                             # libxcb's header: a refused copy's startup notification
+)
+# Building and running the program.
+MENSURIO_RUN_PACKAGES=(
+  "${MENSURIO_BUILD_PACKAGES[@]}"
   fonts-wine                              # Tahoma, where the desktop has none
   xdg-utils                               # opening files and addresses
 )
@@ -16,11 +22,17 @@ MENSURIO_RUN_PACKAGES=(
 MENSURIO_WAYLAND_PACKAGES=(qt6-wayland)
 # A private X server and a screenshot, for a machine without a display.
 MENSURIO_SCREEN_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
-# The tests, the package check, the benchmarks and the fuzzer.
+# Building the Debian package, checking it with lintian and testing what it installs on a
+# private X server (tools/package.sh).
+MENSURIO_PACKAGE_PACKAGES=(
+  "${MENSURIO_BUILD_PACKAGES[@]}"
+  dpkg-dev file lintian                   # building and checking the Debian package
+  desktop-file-utils appstream            # checking the menu entry and AppStream data
+  xvfb xauth xdotool x11-utils man-db     # starting the installed program, reading its manual
+)
+# The tests, the benchmarks and the fuzzer.
 MENSURIO_TEST_PACKAGES=(
   libx11-dev libxtst-dev                  # Xlib and XTest: the end-to-end and monkey suites
-  desktop-file-utils appstream            # checking the menu entry and AppStream data
-  dpkg-dev file lintian                   # building and checking the Debian package
   python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
   clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
   clang-format git                        # the source format check
@@ -34,7 +46,8 @@ install_packages() {
   local wanted=("$@")
   [ ${#wanted[@]} -gt 0 ] ||
     wanted=("${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_WAYLAND_PACKAGES[@]}"
-      "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_TEST_PACKAGES[@]}")
+      "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_PACKAGE_PACKAGES[@]}"
+      "${MENSURIO_TEST_PACKAGES[@]}")
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -167,11 +167,11 @@ QLabel* plainLabel(QWidget* parent, const QString& name, const QString& text, co
 
 } // namespace
 
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
-              const QFont& font)
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int leftTwips,
+              int topTwips, const QFont& font)
 {
     QLabel* result = plainLabel(parent, name, text, font);
-    result->move(px(left), px(top));
+    result->move(pixelsOfTwips(leftTwips), pixelsOfTwips(topTwips));
     fitToText(result);
     return result;
 }
@@ -188,8 +188,8 @@ QLabel* wrappedLabel(QWidget* parent, const QString& name, const QString& text, 
     return result;
 }
 
-ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                      const QFont& font, const QColor& colour, bool underline)
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int leftTwips,
+                      int topTwips, const QFont& font, const QColor& colour, bool underline)
 {
     auto* result = new ClickLabel(text, parent);
     result->setObjectName(name);
@@ -204,7 +204,7 @@ ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text,
     result->setPalette(palette);
     result->setCursor(linkCursor());
     result->setAccessibleName(text);
-    result->move(px(left), px(top));
+    result->move(pixelsOfTwips(leftTwips), pixelsOfTwips(topTwips));
     fitToText(result);
     return result;
 }
@@ -250,12 +250,13 @@ QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outl
     return result;
 }
 
-QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int width,
-              const QColor& colour)
+QWidget* line(QWidget* parent, const QString& name, int x1Twips, int yTwips, int x2Twips,
+              int thickness, const QColor& colour)
 {
     auto* result = new QWidget(parent);
     result->setObjectName(name);
-    result->setGeometry(px(x1), px(y1), px(x2) - px(x1) + 1, width);
+    result->setGeometry(pixelsOfTwips(x1Twips), pixelsOfTwips(yTwips),
+                        pixelsOfTwips(x2Twips) - pixelsOfTwips(x1Twips) + 1, thickness);
     result->setAutoFillBackground(true);
     QPalette palette = result->palette();
     palette.setColor(QPalette::Window, colour);
@@ -270,7 +271,7 @@ QColor ruleColour() { return QColor(192, 192, 192); }
 void indentPast(QLabel* label, const QWidget* neighbour)
 {
     // A small gap after the neighbour, as between any two words of a line.
-    const int overlap = neighbour->geometry().right() + 1 + px(60) - label->x();
+    const int overlap = neighbour->geometry().right() + 1 + pixelsOfTwips(60) - label->x();
     if (overlap <= 0)
         return;
     label->setContentsMargins(overlap, 0, 0, 0);

@@ -12,10 +12,11 @@ namespace mensurio::ui {
 
 // Layouts are measured in twips: 15 to a device-independent pixel at 96 dpi. Qt's
 // high-DPI scaling turns those pixels into screen pixels.
-constexpr int px(int twips) { return (twips * 2 + (twips >= 0 ? 15 : -15)) / 30; }
+constexpr int pixelsOfTwips(int twips) { return (twips * 2 + (twips >= 0 ? 15 : -15)) / 30; }
 constexpr QRect twipRect(int left, int top, int width, int height)
 {
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(pixelsOfTwips(left), pixelsOfTwips(top), pixelsOfTwips(width),
+                 pixelsOfTwips(height));
 }
 
 // A label whose lines, wrapped or broken, lie one line of its face apart, as one-line
@@ -53,14 +54,14 @@ private:
 };
 
 // A label that sizes itself to its text on one line, placed at a twips position.
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
-              const QFont& font);
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int leftTwips,
+              int topTwips, const QFont& font);
 // A label whose text wraps within the twips rectangle, from its top left corner.
 QLabel* wrappedLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
                      const QFont& font);
 // A clickable link label: hand cursor, link look, accessible as a link named by its text.
-ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                      const QFont& font, const QColor& colour, bool underline = true);
+ClickLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, int leftTwips,
+                      int topTwips, const QFont& font, const QColor& colour, bool underline = true);
 // A picture from the resources, shown at its own size at the twips rectangle.
 ClickLabel* pictureBox(QWidget* parent, const QString& name, const QString& image,
                        const QRect& rect, const QString& toolTip = {}, bool link = false);
@@ -70,9 +71,9 @@ QPushButton* pushButton(QWidget* parent, const QString& name, const QString& cap
                         const QRect& rect);
 // A captionless frame, optionally with the plain single outline.
 QFrame* frame(QWidget* parent, const QString& name, const QRect& rect, bool outline);
-// A straight horizontal rule between two twips points.
-QWidget* line(QWidget* parent, const QString& name, int x1, int y1, int x2, int width,
-              const QColor& colour);
+// A straight horizontal rule between two twips points, `thickness` pixels thick.
+QWidget* line(QWidget* parent, const QString& name, int x1Twips, int yTwips, int x2Twips,
+              int thickness, const QColor& colour);
 
 // The colour of every link label.
 QColor linkColour();

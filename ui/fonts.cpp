@@ -10,10 +10,28 @@ namespace mensurio::ui {
 
 namespace {
 
-// Set once fonts-wine's Tahoma is registered (loadFonts()). Its two files carry hand-made
-// 1-bit strikes that are Tahoma as it should look at small sizes; their outlines are
-// rougher, and the bold file's are no heavier than the regular face's.
-bool wineTahoma = false;
+// Whether the Tahoma that draws is fonts-wine's. Its two files carry hand-made 1-bit strikes
+// that are Tahoma as it should look at small sizes; their outlines are rougher, and the bold
+// file's are no heavier than the regular face's. Decided once, on the first question, which
+// registers the files where fontconfig knows no Tahoma: every font asked for before or after
+// that is the same font.
+bool wineTahoma()
+{
+    static const bool registered = [] {
+        if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
+            return false;
+        // fonts-wine ships Tahoma's metrics under the same family name; without it Qt
+        // falls back to the default sans-serif.
+        bool any = false;
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
+            if (QFile::exists(QLatin1String(file)))
+                any |= QFontDatabase::addApplicationFont(QLatin1String(file)) >= 0;
+        }
+        return any;
+    }();
+    return registered;
+}
 
 // Pixels of a font of this point size, as Qt sizes it.
 qreal pointPixels(qreal points)
@@ -27,7 +45,7 @@ qreal pointPixels(qreal points)
 bool hasStrike(qreal screenPixels, bool bold)
 {
     const int size = qRound(screenPixels);
-    return wineTahoma && qAbs(screenPixels - size) < 0.01 && size >= (bold ? 9 : 8) &&
+    return wineTahoma() && qAbs(screenPixels - size) < 0.01 && size >= (bold ? 9 : 8) &&
            size <= (bold ? 12 : 16);
 }
 
@@ -50,7 +68,7 @@ QFont tahoma(double pointSize, bool bold)
 QFont drawnFont(const QFont& font, qreal screenPixels, bool* embolden)
 {
     *embolden = false;
-    if (!wineTahoma || !font.families().contains(QStringLiteral("Tahoma")))
+    if (!wineTahoma() || !font.families().contains(QStringLiteral("Tahoma")))
         return font;
     const bool bold = font.weight() >= QFont::Bold;
     if (hasStrike(screenPixels, bold))
@@ -71,18 +89,7 @@ QFont drawnFont(const QPainter& painter, bool* embolden)
                      painter.fontInfo().pixelSize() * painter.deviceTransform().m11(), embolden);
 }
 
-void loadFonts()
-{
-    if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
-        return;
-    // fonts-wine ships Tahoma's metrics under the same family name; without it Qt
-    // falls back to the default sans-serif.
-    for (const char* file :
-         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-        if (QFile::exists(QLatin1String(file)))
-            wineTahoma |= QFontDatabase::addApplicationFont(QLatin1String(file)) >= 0;
-    }
-}
+void loadFonts() { wineTahoma(); }
 
 int lineHeight(const QFont& font)
 {

@@ -147,7 +147,7 @@ void makeFixedWindow(QWidget* window, int widthTwips, int heightTwips, const QWi
     centreOnFirstShow(window, mainWindow);
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    window->setFixedSize(px(widthTwips), px(heightTwips));
+    window->setFixedSize(pixelsOfTwips(widthTwips), pixelsOfTwips(heightTwips));
 }
 
 void keepInFrontOf(QWidget* window, QWidget* owner)

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
 #include "ui/style.h"
@@ -40,7 +41,7 @@ struct Harness {
     std::unique_ptr<MainWindow> mainWindow = std::make_unique<MainWindow>(platform);
 };
 
-const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
+const QString webPage = product::text(product::homePage);
 
 } // namespace
 
@@ -204,15 +205,18 @@ void TestAbout::launches_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("outcome"); // <program> stands for the program folder
-    auto row = [](const char* tag, const char* window, const char* control, const char* outcome) {
-        QTest::newRow(tag) << QString(window) << QString(control) << QString(outcome);
+    auto row = [](const char* tag, const char* window, const char* control,
+                  const QString& outcome) {
+        QTest::newRow(tag) << QString(window) << QString(control) << outcome;
     };
-    row("About vote link", "AboutApp", "Label10",
-        "address: https://www.filez.example.com/software/mensurio/");
-    row("About support link", "AboutApp", "Label6", "address: mailto:support@example.com");
-    row("About licence button", "AboutApp", "Command1", "open: <program>/License Agreement.rtf");
+    row("About vote link", "AboutApp", "Label10", "address: " + product::text(product::homePage));
+    row("About support link", "AboutApp", "Label6",
+        "address: mailto:" + product::text(product::supportAddress));
+    row("About licence button", "AboutApp", "Command1",
+        "open: <program>/" + product::text(product::licenceFile));
     row("About donate picture", "AboutApp", "Image2", "open: <program>/Donate with PayPal.exe");
-    row("feedback support link", "ForMensurio", "Label6", "address: mailto:support@example.com");
+    row("feedback support link", "ForMensurio", "Label6",
+        "address: mailto:" + product::text(product::supportAddress));
     row("feedback first site", "ForMensurio", "Label8", "open: https://www.filez.example.com/");
     row("feedback second site", "ForMensurio", "Label12",
         "open: https://www.softland.example.net/");
@@ -229,7 +233,7 @@ void TestAbout::launches()
     QFETCH(QString, control);
     QFETCH(QString, outcome);
     QTemporaryDir program;
-    QFile licence(program.filePath(QStringLiteral("License Agreement.rtf")));
+    QFile licence(program.filePath(product::text(product::licenceFile)));
     QVERIFY(licence.open(QIODevice::WriteOnly));
     licence.close();
 
@@ -247,7 +251,7 @@ void TestAbout::launches()
         outcomes << (open ? "open: " : "address: ") + launch.target;
     }
     for (const auto& message : h.platform.messages) {
-        QVERIFY(message.title == QLatin1String("Mensurio") &&
+        QVERIFY(message.title == product::text(product::name) &&
                 message.buttons == MessageButtons::Ok && message.icon == MessageIcon::Information);
         outcomes << "note: " + message.text;
     }

@@ -1,4 +1,5 @@
 #include "core/catalogue.h"
+#include "core/product.h"
 #include "core/valuetext.h"
 
 #include <QTest>
@@ -25,6 +26,8 @@ private slots:
     void writeValue_data();
     void writeValue();
     void catalogueTextsAreConsistent();
+    void productFacts_data();
+    void productFacts();
 };
 
 void TestCore::conversions_data()
@@ -279,6 +282,31 @@ void TestCore::catalogueTextsAreConsistent()
     const int expectedCounts[5] = {5, 5, 5, 3, 4}; // weight, length, area, temperature, volume
     for (int i = 0; i < 5; ++i)
         QCOMPARE(perCategory[i], expectedCounts[i]);
+}
+
+void TestCore::productFacts_data()
+{
+    QTest::addColumn<QString>("fact");
+    QTest::addColumn<QString>("expected");
+
+    // Each fact the build sets, against what users, menus and packages know it by.
+    QTest::newRow("name") << product::text(product::name) << "Mensurio";
+    QTest::newRow("version") << product::text(product::version) << "1.2";
+    QTest::newRow("maker") << product::text(product::maker) << "Tarnwick Software";
+    QTest::newRow("app id") << product::text(product::appId) << "com.example.Mensurio";
+    QTest::newRow("home page") << product::text(product::homePage)
+                               << "https://www.filez.example.com/software/mensurio/";
+    QTest::newRow("support address")
+        << product::text(product::supportAddress) << product::text(product::supportAddress);
+    QTest::newRow("licence file") << product::text(product::licenceFile) << "License Agreement.rtf";
+    QTest::newRow("name and version") << product::nameAndVersion() << product::nameAndVersion();
+}
+
+void TestCore::productFacts()
+{
+    QFETCH(QString, fact);
+    QFETCH(QString, expected);
+    QCOMPARE(fact, expected);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "launch/launch.h"
 #include "platform/desktopplatform.h"
 
@@ -330,8 +331,9 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy_data()
         << "/home/ada/Notepad of Weight.txt" << QStringList{"gnome-calculator"}
         << "Could not open \"/home/ada/Notepad of Weight.txt\":\n" + noOpener << 0;
     QTest::newRow("mail address without xdg-open")
-        << "mailto:support@example.com" << QStringList{}
-        << "Could not open \"mailto:support@example.com\":\n" + noOpener << 0;
+        << "mailto:" + product::text(product::supportAddress) << QStringList{}
+        << "Could not open \"mailto:" + product::text(product::supportAddress) + "\":\n" + noOpener
+        << 0;
     // xdg-open's own statuses: 3 no program for the type, 4 the program failed.
     QTest::newRow("notepad with no program for text files")
         << "/home/ada/Notepad of Weight.txt" << QStringList{"xdg-open"}
@@ -339,9 +341,10 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy_data()
            "(xdg-open ended with status 3)."
         << 3;
     QTest::newRow("licence whose program fails")
-        << "/usr/share/mensurio/License Agreement.rtf" << QStringList{"xdg-open"}
-        << "Could not open \"/usr/share/mensurio/License Agreement.rtf\":\nThe desktop could not "
-           "open it (xdg-open ended with status 4)."
+        << "/usr/share/mensurio/" + product::text(product::licenceFile) << QStringList{"xdg-open"}
+        << "Could not open \"/usr/share/mensurio/" + product::text(product::licenceFile) +
+               "\":\nThe desktop could not "
+               "open it (xdg-open ended with status 4)."
         << 4;
 }
 
@@ -363,7 +366,7 @@ void TestDesktopLaunch::launchThatCannotBeCarriedOutSaysWhy()
     }
 
     QTRY_COMPARE(boxes.shown.size(), 1);
-    QCOMPARE(boxes.shown.first().title, QStringLiteral("Mensurio"));
+    QCOMPARE(boxes.shown.first().title, product::text(product::name));
     QCOMPARE(boxes.shown.first().text, text);
     QCOMPARE(boxes.shown.first().icon, QMessageBox::Warning);
     QVERIFY(recorders.allEnded()); // a stray second program too

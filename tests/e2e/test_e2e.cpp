@@ -1,5 +1,6 @@
 // The real executable on a private X server, driven by real X input: what only a desktop
 // shows, such as one running copy per home folder, windows that map, keyboard focus and shortcuts.
+#include "core/product.h"
 #include "session.h"
 #include "xclient.h"
 
@@ -91,7 +92,8 @@ private:
     // A copy with the session's environment, changed by `changes` (an empty value unsets).
     QProcess* startCopy(const QStringList& arguments = {},
                         const QHash<QString, QString>& changes = {},
-                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels);
+                        QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels,
+                        const QString& outputFile = {});
     Run xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
     Run tool(const QString& program, const QStringList& arguments, int timeoutMs) const;
     // A window's property or the root's, as X window ids in the property's order.
@@ -194,7 +196,7 @@ void TestEndToEnd::cleanup()
 
 QProcess* TestEndToEnd::startCopy(const QStringList& arguments,
                                   const QHash<QString, QString>& changes,
-                                  QProcess::ProcessChannelMode channels)
+                                  QProcess::ProcessChannelMode channels, const QString& outputFile)
 {
     QProcessEnvironment environment = e2e::programEnvironment(display_, QDir(session_->path()));
     // The lock lives in the session's home; runtime and temporary folders are the session's too.
@@ -212,6 +214,8 @@ QProcess* TestEndToEnd::startCopy(const QStringList& arguments,
     copy->setWorkingDirectory(session_->filePath(QStringLiteral("home")));
     // A sanitizer's report must reach the test log, unless the case reads the output.
     copy->setProcessChannelMode(channels);
+    if (!outputFile.isEmpty())
+        copy->setStandardOutputFile(outputFile);
     copy->start(QStringLiteral(MENSURIO_EXE), arguments);
     if (!copy->waitForStarted())
         return nullptr;
@@ -471,24 +475,33 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
     QTest::addColumn<QString>("display");   // the copy's DISPLAY; empty: none
     QTest::addColumn<bool>("whileRunning"); // another copy holds the lock
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out"); // the first line on standard output
-    QTest::addColumn<QString>("err"); // all of standard error
+    QTest::addColumn<QString>("out");        // the first line on standard output
+    QTest::addColumn<QString>("err");        // all of standard error
+    QTest::addColumn<QString>("outputFile"); // where standard output goes; empty: to the test
 
     QTest::newRow("--help without a display")
         << QStringList{"--help"} << "" << false << 0 << "Usage: mensurio [--help | --version]"
+        << ""
         << "";
     QTest::newRow("--version while a copy runs")
-        << QStringList{"--version"} << "" << true << 0 << "Mensurio 1.2"
+        << QStringList{"--version"} << "" << true << 0 << mensurio::product::nameAndVersion() << ""
         << "";
+    QTest::newRow("--version to a full output fails")
+        << QStringList{"--version"} << "" << false << 1 << ""
+        << ""
+        << "/dev/full";
     QTest::newRow("no display at all")
         << QStringList{} << "" << false << 1 << ""
-        << "Mensurio needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set\n";
+        << "Mensurio needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set\n"
+        << "";
     QTest::newRow("a display that cannot be opened, unknown argument ignored")
         << QStringList{"--unknown"} << ":4093" << false << 1 << ""
-        << "Mensurio needs a graphical display: the X display \":4093\" could not be opened\n";
+        << "Mensurio needs a graphical display: the X display \":4093\" could not be opened\n"
+        << "";
     QTest::newRow("a display given with -display that cannot be opened")
         << QStringList{"-display", ":4094"} << ":4093" << false << 1 << ""
-        << "Mensurio needs a graphical display: the X display \":4094\" could not be opened\n";
+        << "Mensurio needs a graphical display: the X display \":4094\" could not be opened\n"
+        << "";
 }
 
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
@@ -499,6 +512,7 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
+    QFETCH(QString, outputFile);
 
     if (whileRunning) {
         QProcess* first = startCopy();
@@ -509,7 +523,7 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
                                {{QStringLiteral("DISPLAY"), display},
                                 {QStringLiteral("QT_QPA_PLATFORM"), QString()},
                                 {QStringLiteral("XDG_SESSION_TYPE"), QString()}},
-                               QProcess::SeparateChannels);
+                               QProcess::SeparateChannels, outputFile);
     QVERIFY(copy);
     QVERIFY2(copy->waitForFinished(mapTimeoutMs), "the copy still runs");
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit); // no abort, no core dump
@@ -535,14 +549,15 @@ void TestEndToEnd::shortcutHandsAddressToShell_data()
     QTest::addColumn<QString>("argument");
 
     QTest::newRow("Ctrl+W web page")
-        << "ctrl+w" << QStringLiteral("https://www.filez.example.com/software/mensurio/");
+        << "ctrl+w" << mensurio::product::text(mensurio::product::homePage);
     QTest::newRow("Ctrl+T support mail")
-        << "ctrl+t" << QStringLiteral("mailto:support@example.com");
+        << "ctrl+t"
+        << QStringLiteral("mailto:") + mensurio::product::text(mensurio::product::supportAddress);
     // A path with a blank must still arrive as one argument.
     QTest::newRow("Ctrl+L licence document")
         << "ctrl+l"
-        << QFileInfo(QStringLiteral(MENSURIO_EXE)).absolutePath() +
-               QStringLiteral("/License Agreement.rtf");
+        << QFileInfo(QStringLiteral(MENSURIO_EXE)).absolutePath() + QLatin1Char('/') +
+               mensurio::product::text(mensurio::product::licenceFile);
 }
 
 void TestEndToEnd::shortcutHandsAddressToShell()

@@ -10,6 +10,7 @@
 // its own commands (the exit picture, a confirmed close); that is no fault, so the monkey
 // checks that it ended cleanly and starts it again. Only at the very end does it close the
 // main window itself, so that the leak check of a sanitizer build runs.
+#include "core/product.h"
 #include "platform/desktopplatform.h"
 #include "session.h"
 #include "xmonkey.h"
@@ -183,8 +184,10 @@ void TestMonkey::initTestCase()
     const QString exeFolder = QFileInfo(QStringLiteral(MENSURIO_EXE)).absolutePath();
     QVERIFY(QFile::copy(QStringLiteral(MENSURIO_EXE),
                         session_.filePath(QStringLiteral("program/mensurio"))));
-    QVERIFY(QFile::copy(exeFolder + QStringLiteral("/License Agreement.rtf"),
-                        session_.filePath(QStringLiteral("program/License Agreement.rtf"))));
+    QVERIFY(QFile::copy(
+        exeFolder + QLatin1Char('/') + mensurio::product::text(mensurio::product::licenceFile),
+        session_.filePath(QStringLiteral("program/") +
+                          mensurio::product::text(mensurio::product::licenceFile))));
     const QByteArray record = "#!/bin/sh\necho \"$0 $*\" >> '" +
                               QFile::encodeName(session_.filePath(QStringLiteral("calls.txt"))) +
                               "'\n";

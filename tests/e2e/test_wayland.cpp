@@ -2,6 +2,7 @@
 // Wayland platform itself, every window carries the desktop entry's app id, typed digits
 // convert, and the program ends cleanly. The compositor module westondriver.c gives the
 // compositor a keyboard and reports its windows and clipboard.
+#include "core/product.h"
 #include "session.h"
 
 #include <QFile>
@@ -23,14 +24,14 @@ namespace {
 // wait at once.
 constexpr int timeoutMs = 20000;
 
-const QString appId = QStringLiteral("com.example.Mensurio");
+const QString appId = mensurio::product::text(mensurio::product::appId);
 const QString socketName = QStringLiteral("wayland-mensurio");
 
 // A window on the compositor's screen, by app id and title; a menu has neither.
 using Window = std::pair<QString, QString>;
 const Window mainWindow{appId, QStringLiteral("Mensurio - Version 1.2")};
 const Window pairWindow{appId, QStringLiteral("Conversion part of Weight")};
-const Window closeQuestion{appId, QStringLiteral("Mensurio")};
+const Window closeQuestion{appId, mensurio::product::text(mensurio::product::name)};
 const Window menu;
 
 int keyOf(QChar c)

@@ -8,7 +8,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$top/tools/packages.sh"
-app_id=com.example.Mensurio
+app_id=$(mensurio_fact MENSURIO_APP_ID)
+licence_file=$(mensurio_fact MENSURIO_LICENCE_FILE)
 
 scratch=$(mktemp -d)
 app=""
@@ -36,7 +37,7 @@ desktop="$share/applications/$app_id.desktop"
 echo "== Files in place"
 for file in "$prefix/bin/mensurio" "$desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/icons/hicolor/scalable/apps/$app_id.svg" "$share/man/man1/mensurio.1.gz" \
-  "$share/mensurio/License Agreement.rtf" "$share/doc/mensurio/copyright"; do
+  "$share/mensurio/$licence_file" "$share/doc/mensurio/copyright"; do
   [ -f "$file" ] || fail "not installed: ${file#"$scratch"}"
 done
 [ -x "$prefix/bin/mensurio" ] || fail "the program is not executable"
@@ -107,7 +108,7 @@ expect_opened() {
   done
   [ "$(cat "$opened")" = "$wanted" ] || fail "$* opened \"$(cat "$opened")\", not \"$wanted\""
 }
-expect_opened "$share/mensurio/License Agreement.rtf" windowfocus --sync "$main" key ctrl+l
+expect_opened "$share/mensurio/$licence_file" windowfocus --sync "$main" key ctrl+l
 
 # Pound <> Kilogram, then its notepad picture: the notepad goes to the user's data folder.
 notepad="$scratch/home/.local/share/Mensurio/Notepad of Weight.txt"

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "platform/startupnotification.h"
@@ -330,7 +331,8 @@ void TestDesktopPlatform::programFolders()
     QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/mensurio")));
     QVERIFY(QDir(prefix.path()).mkdir(QStringLiteral("bin")));
     for (const QString& folder : licences) {
-        QFile licence(prefix.filePath(folder + QStringLiteral("/License Agreement.rtf")));
+        QFile licence(
+            prefix.filePath(folder + QLatin1Char('/') + product::text(product::licenceFile)));
         QVERIFY(licence.open(QIODevice::WriteOnly));
     }
     const auto setMode = [&](const QString& folder, int mode) {
@@ -444,7 +446,7 @@ void TestDesktopPlatform::foldersOfTheDesktop()
     };
     set("HOME", home.replace("{tmp}", QFile::encodeName(tmp.path())));
     set("XDG_DATA_HOME", dataHome.replace("{tmp}", QFile::encodeName(tmp.path())));
-    QCoreApplication::setApplicationName(QStringLiteral("Mensurio"));
+    QCoreApplication::setApplicationName(product::text(product::name));
 
     DesktopPlatform platform;
     const QString homeFolderFound = platform.homeFolder();

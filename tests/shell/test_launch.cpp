@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
 #include "ui/style.h"
@@ -28,7 +29,7 @@ struct Harness {
 
     QString licence() const
     {
-        return programFolder.path() + QStringLiteral("/License Agreement.rtf");
+        return programFolder.path() + QLatin1Char('/') + product::text(product::licenceFile);
     }
     void putLicence() const
     {
@@ -96,7 +97,7 @@ void TestLaunch::licenceThatCannotBeOpened()
         QFile::setPermissions(h.licence(), QFile::WriteOwner);
         break;
     case Licence::Folder:
-        QVERIFY(QDir(h.programFolder.path()).mkdir(QStringLiteral("License Agreement.rtf")));
+        QVERIFY(QDir(h.programFolder.path()).mkdir(product::text(product::licenceFile)));
         break;
     }
 
@@ -107,7 +108,7 @@ void TestLaunch::licenceThatCannotBeOpened()
     const test::FakePlatform::Message& message = h.platform.messages.first();
     QCOMPARE(message.text,
              QStringLiteral("The license agreement file could not be opened:\n") + h.licence());
-    QCOMPARE(message.title, QStringLiteral("Mensurio"));
+    QCOMPARE(message.title, product::text(product::name));
     QCOMPARE(message.buttons, MessageButtons::Ok);
     QCOMPARE(message.icon, MessageIcon::Exclamation);
 }
@@ -119,11 +120,13 @@ void TestLaunch::licenceFoundWhereverInstalled_data()
     QTest::addColumn<QString>("opened");
 
     QTest::newRow("beside the program, as in a build tree")
-        << QStringList{"usr/bin"} << "usr/bin/License Agreement.rtf";
+        << QStringList{"usr/bin"} << "usr/bin/" + product::text(product::licenceFile);
     QTest::newRow("in the installed data folder")
-        << QStringList{"usr/share/mensurio"} << "usr/share/mensurio/License Agreement.rtf";
+        << QStringList{"usr/share/mensurio"}
+        << "usr/share/mensurio/" + product::text(product::licenceFile);
     QTest::newRow("beside the program before the data folder")
-        << QStringList{"usr/share/mensurio", "usr/bin"} << "usr/bin/License Agreement.rtf";
+        << QStringList{"usr/share/mensurio", "usr/bin"}
+        << "usr/bin/" + product::text(product::licenceFile);
 }
 
 void TestLaunch::licenceFoundWhereverInstalled()
@@ -137,7 +140,8 @@ void TestLaunch::licenceFoundWhereverInstalled()
     h.platform.programFolderPath = prefix.filePath(QStringLiteral("usr/bin"));
     for (const QString& folder : copies) {
         QVERIFY(QDir(prefix.path()).mkpath(folder));
-        QFile file(prefix.filePath(folder + QStringLiteral("/License Agreement.rtf")));
+        QFile file(
+            prefix.filePath(folder + QLatin1Char('/') + product::text(product::licenceFile)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
 
@@ -155,12 +159,13 @@ void TestLaunch::commandsHandTheirTargetToTheDesktop_data()
     QTest::addColumn<QString>("target"); // a leading "/" is a file in the program folder
     QTest::addColumn<bool>("inHome");    // working folder: the home folder, or the program's own
 
-    const QString webPage = QStringLiteral("https://www.filez.example.com/software/mensurio/");
-    const QString supportMail = QStringLiteral("mailto:support@example.com");
+    const QString webPage = product::text(product::homePage);
+    const QString supportMail = QStringLiteral("mailto:") + product::text(product::supportAddress);
 
     QTest::newRow("Calc menu item") << "Calc" << true << "calculator" << false;
     QTest::newRow("F2") << "F2" << true << "calculator" << false;
-    QTest::newRow("License menu item") << "License" << true << "/License Agreement.rtf" << false;
+    QTest::newRow("License menu item")
+        << "License" << true << "/" + product::text(product::licenceFile) << false;
     // No launcher lies beside the program: the desktop is asked all the same, and the
     // program itself says nothing.
     QTest::newRow("Image29 without the launcher")

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
@@ -219,11 +220,11 @@ void TestLayout::autoSizedLabels_data()
     QTest::addColumn<QPoint>("topLeft");
     QTest::addColumn<QString>("text");
 
-    auto row = [](const char* window, const char* label, int left, int top, const char* text) {
+    auto row = [](const char* window, const char* label, int left, int top, const QString& text) {
         QTest::addRow("%s %s", window, label)
-            << window << label << QPoint(tw(left), tw(top)) << QString::fromLatin1(text);
+            << window << label << QPoint(tw(left), tw(top)) << text;
     };
-    row("MainForm", "Label1", 1620, 330, "Welcome to Mensurio 1.2");
+    row("MainForm", "Label1", 1620, 330, "Welcome to " + product::nameAndVersion());
     row("MainForm", "Label10", 840, 330, "Weight:");
     row("MainForm", "Label21", 810, 330, "Area:");
     row("MainForm", "Label25", 810, 330, "Temperature:");
@@ -236,19 +237,19 @@ void TestLayout::autoSizedLabels_data()
     row("MainForm", "Label28", 1140, 1260, "Celsius <> Kelvin");
     row("MainForm", "Label13", 1140, 1680, "Inch <> Centimetre");
     row("MainForm", "Label29", 1110, 1470, "Gallon <> Litre");
-    row("AboutApp", "Label3", 1500, 540, "Mensurio 1.2");
+    row("AboutApp", "Label3", 1500, 540, product::nameAndVersion());
     row("AboutApp", "Label2", 1500, 960, "Registered to:");
     row("AboutApp", "Label8", 600, 1380, "Contact:");
     row("AboutApp", "Label9", 600, 1620, "E-Mail :");
-    row("AboutApp", "Label6", 1170, 1620, "support@example.com");
+    row("AboutApp", "Label6", 1170, 1620, product::text(product::supportAddress));
     row("AboutApp", "Label10", 600, 2940,
         "Note : If you liked Mensurio please vote for it at Filez");
-    row("AboutApp", "Label12", 600, 3300, "Mensurio 1.2");
+    row("AboutApp", "Label12", 600, 3300, product::nameAndVersion());
     row("ForMensurio", "Label1", 210, 270,
         "Glad to hear that you liked it. These are several things you can do: ");
     row("ForMensurio", "Label2", 750, 690,
         "* Contact us if you have any suggestions, opinions or notes about it on:");
-    row("ForMensurio", "Label6", 870, 900, "support@example.com");
+    row("ForMensurio", "Label6", 870, 900, product::text(product::supportAddress));
     row("ForMensurio", "Label3", 750, 1440,
         "* Tell all your friends and relatives about Mensurio.");
     row("ForMensurio", "Label4", 870, 1650, "Tell-a-friend");
@@ -553,7 +554,8 @@ void TestLayout::menuTree_data()
                                << "&About"
                                << QStringList{"License|View License Agreement|Ctrl+L",
                                               "liner2|-|",
-                                              "Download|Contact Tarnwick Software|Ctrl+T",
+                                              "Download|Contact " + product::text(product::maker) +
+                                                  "|Ctrl+T",
                                               "LikeIt|I Like Mensurio|Ctrl+I",
                                               "OnTheWeb|Mensurio on the web|Ctrl+W",
                                               "Liner|-|",

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "platform/desktopplatform.h"
@@ -144,7 +145,7 @@ void TestMainWindow::closeAppAsks()
     QCOMPARE(h.platform.messages.size(), 1);
     const auto& message = h.platform.messages.first();
     QCOMPARE(message.text, QStringLiteral("Are you sure you want to close Mensurio"));
-    QCOMPARE(message.title, QStringLiteral("Mensurio"));
+    QCOMPARE(message.title, product::text(product::name));
     QCOMPARE(message.buttons, MessageButtons::YesNo);
     QCOMPARE(message.icon, MessageIcon::Question);
     QCOMPARE(h.platform.endRequests, yes ? 1 : 0);
@@ -217,19 +218,23 @@ void TestMainWindow::pairCommandsShowOneInstance_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("minimised"); // the window is minimised between the two commands
 
     QTest::newRow("label twice") << "Label9"
                                  << "Label9"
-                                 << "Weight1";
+                                 << "Weight1" << false;
     QTest::newRow("label then menu item") << "Label9"
                                           << "WeightMenu1"
-                                          << "Weight1";
+                                          << "Weight1" << false;
     QTest::newRow("menu item then label") << "AreaMeun5"
                                           << "Label19"
-                                          << "Area5";
+                                          << "Area5" << false;
     QTest::newRow("misspelt menu names") << "LenghtMenu3"
                                          << "Label18"
-                                         << "Length3";
+                                         << "Length3" << false;
+    QTest::newRow("minimised, label again restores it") << "Label9"
+                                                        << "Label9"
+                                                        << "Weight1" << true;
 }
 
 void TestMainWindow::pairCommandsShowOneInstance()
@@ -237,9 +242,13 @@ void TestMainWindow::pairCommandsShowOneInstance()
     QFETCH(QString, first);
     QFETCH(QString, second);
     QFETCH(QString, window);
+    QFETCH(bool, minimised);
 
     Harness h;
     for (const QString& command : {first, second}) {
+        if (QWidget* open = test::named(h.mainWindow->windows()).existing(window);
+            open && minimised)
+            open->setWindowState(Qt::WindowMinimized);
         if (QAction* action = h.mainWindow->findChild<QAction*>(command))
             action->trigger();
         else
@@ -248,6 +257,7 @@ void TestMainWindow::pairCommandsShowOneInstance()
     QWidget* shown = test::named(h.mainWindow->windows()).existing(window);
     QVERIFY(shown);
     QVERIFY(shown->isVisible());
+    QVERIFY(!shown->isMinimized());
     QCOMPARE(visibleTopLevels(), 2); // the main window and one pair window
     int pairWindows = 0;
     for (QWidget* widget : QApplication::topLevelWidgets())
@@ -321,9 +331,9 @@ void TestMainWindow::shortcutsPassThroughFocusedText1_data()
     QTest::addColumn<QString>("effect");
 
     QTest::newRow("Ctrl+W web page")
-        << QKeySequence("Ctrl+W") << "shell https://www.filez.example.com/software/mensurio/";
+        << QKeySequence("Ctrl+W") << "shell " + product::text(product::homePage);
     QTest::newRow("Ctrl+T support mail")
-        << QKeySequence("Ctrl+T") << "shell mailto:support@example.com";
+        << QKeySequence("Ctrl+T") << "shell mailto:" + product::text(product::supportAddress);
     QTest::newRow("F2 calculator") << QKeySequence("F2") << "shell calculator";
     QTest::newRow("Ctrl+L licence")
         << QKeySequence("Ctrl+L") << "message The license agreement file could not be opened:";

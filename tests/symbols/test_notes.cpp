@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "core/windows1252.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
@@ -34,7 +35,8 @@ namespace {
 
 // The export, byte by byte: Windows-1252, CR LF after each of the nine lines and one more.
 const QByteArray expectedExport =
-    "Thank you for using Mensurio 1.2\r\n"
+    "Thank you for using " + QByteArray(product::name) + ' ' + product::version +
+    "\r\n"
     "Here are your saved symbols : \xB2 \xB3 \xB0 \xBC \xBD \xBE\r\n"
     "\r\n"
     "Note : You cant use these symbols in Mensurio, But you can use \r\n"
@@ -117,7 +119,7 @@ struct Harness {
         QCOMPARE(platform.messages.size(), 1);
         const test::FakePlatform::Message& message = platform.messages.first();
         QCOMPARE(message.text, text);
-        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.title, product::text(product::name));
         QCOMPARE(message.buttons, MessageButtons::Ok);
         QCOMPARE(message.icon, icon);
     }
@@ -553,7 +555,7 @@ void TestNotes::exportWritesTheSymbolsFile()
     QCOMPARE(h.platform.messages.size(), exports);
     for (const test::FakePlatform::Message& message : h.platform.messages) {
         QCOMPARE(message.text, QStringLiteral("File successfully saved: ") + h.exportPath());
-        QCOMPARE(message.title, QStringLiteral("Mensurio"));
+        QCOMPARE(message.title, product::text(product::name));
         QCOMPARE(message.buttons, MessageButtons::Ok);
         QCOMPARE(message.icon, MessageIcon::Information);
     }

@@ -1,5 +1,6 @@
 // What the desktop must not take away: readable text under any theme, keyboard presses of
 // buttons, presses over the accessibility bus, and the look of a disabled main window.
+#include "core/product.h"
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
 #include "ui/controls.h"
@@ -104,17 +105,21 @@ void TestAccess::enterPressesButton_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("repeats"); // auto-repeated presses after the first, key held down
     const int keypad = Qt::KeypadModifier, ctrl = Qt::ControlModifier;
     QTest::newRow("main, Return") << "MainForm"
-                                  << "Command2" << int(Qt::Key_Return) << 0 << 1;
+                                  << "Command2" << int(Qt::Key_Return) << 0 << 1 << 0;
     QTest::newRow("main, keypad Enter") << "MainForm"
-                                        << "Command3" << int(Qt::Key_Enter) << keypad << 1;
+                                        << "Command3" << int(Qt::Key_Enter) << keypad << 1 << 0;
     QTest::newRow("About, Enter") << "AboutApp"
-                                  << "MinimizeToTray2" << int(Qt::Key_Enter) << 0 << 1;
+                                  << "MinimizeToTray2" << int(Qt::Key_Enter) << 0 << 1 << 0;
     QTest::newRow("Symbols, Return") << "Symbols"
-                                     << "Command1" << int(Qt::Key_Return) << 0 << 1;
+                                     << "Command1" << int(Qt::Key_Return) << 0 << 1 << 0;
+    QTest::newRow("Return held down presses once")
+        << "MainForm"
+        << "Command2" << int(Qt::Key_Return) << 0 << 1 << 3;
     QTest::newRow("Ctrl+Return is no press") << "MainForm"
-                                             << "Command2" << int(Qt::Key_Return) << ctrl << 0;
+                                             << "Command2" << int(Qt::Key_Return) << ctrl << 0 << 0;
 }
 
 void TestAccess::enterPressesButton()
@@ -124,9 +129,14 @@ void TestAccess::enterPressesButton()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(int, presses);
+    QFETCH(int, repeats);
     auto* target = this->window(window)->findChild<QAbstractButton*>(button);
     QSignalSpy clicked(target, &QAbstractButton::clicked);
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    for (int i = 0; i < repeats; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), true);
+        QApplication::sendEvent(target, &repeat);
+    }
     QCOMPARE(clicked.count(), presses);
 }
 
@@ -135,30 +145,47 @@ void TestAccess::clickablesOfferPress_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name"); // empty: a click does nothing there
+    QTest::addColumn<QString>("way");  // how it is pressed
+    QTest::addColumn<int>("clicks");
     QTest::newRow("main pair link") << "MainForm"
                                     << "Label9"
-                                    << "Pound <> Kilogram";
+                                    << "Pound <> Kilogram"
+                                    << "press" << 1;
+    QTest::newRow("main pair link, main window disabled") << "MainForm"
+                                                          << "Label9"
+                                                          << "Pound <> Kilogram"
+                                                          << "press, window disabled" << 0;
+    QTest::newRow("main pair link, mouse released outside") << "MainForm"
+                                                            << "Label9"
+                                                            << "Pound <> Kilogram"
+                                                            << "mouse released outside" << 0;
     QTest::newRow("main donate picture") << "MainForm"
                                          << "Image29"
-                                         << "Donate with PayPal";
+                                         << "Donate with PayPal"
+                                         << "press" << 1;
     QTest::newRow("pair notepad") << "Length2"
                                   << "NotePad"
-                                  << "Notepad of Lenght";
+                                  << "Notepad of Lenght"
+                                  << "press" << 1;
     QTest::newRow("pair erase") << "Length2"
                                 << "Image2"
-                                << "Erase current results";
-    QTest::newRow("About mail link") << "AboutApp"
-                                     << "Label6"
-                                     << "support@example.com";
+                                << "Erase current results"
+                                << "press" << 1;
+    QTest::newRow("About mail link")
+        << "AboutApp"
+        << "Label6" << product::text(product::supportAddress) << "press" << 1;
     QTest::newRow("feedback note picture") << "ForMensurio"
                                            << "Image1"
-                                           << "Note!";
+                                           << "Note!"
+                                           << "press" << 1;
     QTest::newRow("category picture: no press") << "MainForm"
                                                 << "Image6"
-                                                << "";
+                                                << ""
+                                                << "press" << 1;
     QTest::newRow("feedback section picture: no press") << "ForMensurio"
                                                         << "Image29"
-                                                        << "";
+                                                        << ""
+                                                        << "press" << 1;
 }
 
 void TestAccess::clickablesOfferPress()
@@ -166,6 +193,8 @@ void TestAccess::clickablesOfferPress()
     QFETCH(QString, window);
     QFETCH(QString, control);
     QFETCH(QString, name);
+    QFETCH(QString, way);
+    QFETCH(int, clicks);
     auto* target = this->window(window)->findChild<ui::ClickLabel*>(control);
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(target);
     QAccessibleActionInterface* actions = accessible->actionInterface();
@@ -175,8 +204,14 @@ void TestAccess::clickablesOfferPress()
         return;
     QCOMPARE(accessible->text(QAccessible::Name), name);
     QSignalSpy clicked(target, &ui::ClickLabel::clicked);
-    actions->doAction(press);
-    QCOMPARE(clicked.count(), 1);
+    if (way == QLatin1String("mouse released outside")) {
+        QTest::mousePress(target, Qt::LeftButton);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(-1, -1));
+    } else {
+        target->window()->setEnabled(way == QLatin1String("press"));
+        actions->doAction(press);
+    }
+    QCOMPARE(clicked.count(), clicks);
     QCOMPARE(target->focusPolicy(), Qt::NoFocus);
 }
 
