@@ -165,7 +165,9 @@ private slots:
         const QIcon baked = QApplication::style()->standardIcon(icon);
         const QIcon own =
             qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle()->standardIcon(icon);
-        QCOMPARE(baked.availableSizes(), own.availableSizes());
+        // Compared as drawn: since Qt 6.8 the style lists its pictures under square sizes
+        // (8x8 for the 8x5 arrow), while an icon made of pictures lists their own sizes.
+        QVERIFY(!own.availableSizes().isEmpty());
         for (const QSize& size : own.availableSizes())
             QCOMPARE(shown(baked.pixmap(size).toImage()), shown(own.pixmap(size).toImage()));
     }
