@@ -91,7 +91,7 @@ void removeStaleTemporaries(int folder, const QByteArray& name)
         bool isPid = false, isNumber = false;
         const pid_t writer = parts.size() == 2 ? parts[0].toInt(&isPid) : 0;
         parts.value(1).toUInt(&isNumber);
-        struct stat there {};
+        struct stat there = {};
         if (!isPid || !isNumber || writer <= 0 ||
             ::fstatat(folder, found.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(there.st_mode) || there.st_uid != ::geteuid())
@@ -107,7 +107,7 @@ void removeStaleTemporaries(int folder, const QByteArray& name)
 // FIFO, device, socket or folder of that name, or a file the user has made read-only.
 bool mayReplace(int folder, const QByteArray& name, std::optional<mode_t>& keptMode)
 {
-    struct stat there {};
+    struct stat there = {};
     if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISLNK(there.st_mode))
@@ -188,9 +188,9 @@ void surviveFileSizeLimit()
     // A handler that does nothing, rather than SIG_IGN, is not inherited by the programs the
     // user opens; a disposition someone chose is left alone.
     static const bool done = [] {
-        struct sigaction current {};
+        struct sigaction current = {};
         if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-            struct sigaction nothing {};
+            struct sigaction nothing = {};
             nothing.sa_handler = [](int) {};
             nothing.sa_flags = SA_RESTART;
             ::sigemptyset(&nothing.sa_mask);
@@ -209,7 +209,7 @@ Found probe(const QString& path, Accept accept)
     const int noLink = accept == Accept::OwnFileOnly ? O_NOFOLLOW : 0;
     const Descriptor fd(
         ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noLink));
-    struct stat there {};
+    struct stat there = {};
     if (fd.get() < 0) {
         // A dangling link is nothing to read, yet its name is taken.
         if (errno == ENOENT && ::lstat(name.constData(), &there) != 0)

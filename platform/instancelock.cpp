@@ -26,7 +26,7 @@ int openRegular(int folder, const char* name, int extraFlags)
     const int fd = ::openat(folder, name, openFlags | extraFlags, 0600);
     if (fd < 0)
         return -1;
-    struct stat opened {};
+    struct stat opened = {};
     if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode))
         return fd;
     ::close(fd);
@@ -36,8 +36,7 @@ int openRegular(int folder, const char* name, int extraFlags)
 
 bool sameFile(int fd, int folder, const char* name)
 {
-    struct stat opened {
-    }, named{};
+    struct stat opened = {}, named = {};
     return ::fstat(fd, &opened) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -68,8 +67,7 @@ int openUnmovable(const QByteArray& path)
             return -1;
         if (name.isEmpty() || name == ".")
             continue;
-        struct stat parent {
-        }, entry{};
+        struct stat parent = {}, entry = {};
         int next = -1;
         if (name != ".." && ::fstat(folder, &parent) == 0 && userOrRoot(parent) &&
             !othersMayRename(parent) &&
@@ -108,7 +106,7 @@ int openPrivateFolder(const QByteArray& folder)
     const int fd = openUnmovable(folder);
     if (fd < 0)
         return -1;
-    struct stat there {};
+    struct stat there = {};
     if (::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && there.st_uid == ::geteuid() &&
         (there.st_mode & (S_IRWXG | S_IRWXO)) == 0)
         return fd;

@@ -25,7 +25,7 @@ files::FileSystemCalls real;
 
 bool isFolder(int fd)
 {
-    struct stat there {};
+    struct stat there = {};
     return ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode);
 }
 
@@ -57,8 +57,8 @@ const files::FileSystemCalls lacking{
         const bool folder = isFolder(fd);
         standIn.log << (folder ? QStringLiteral("sync folder") : QStringLiteral("sync file"));
         // EIO: a disk failing
-        return unless(
-            folder && !standIn.folderSync, EIO, [=] { return real.fsync(fd); }, false);
+        const auto sync = [=] { return real.fsync(fd); };
+        return unless(folder && !standIn.folderSync, EIO, sync, false);
     }};
 
 QByteArray contents(const QString& path)
@@ -142,7 +142,7 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
              written ? QStringList{QStringLiteral("Notepad of Area.txt")} : QStringList());
     QCOMPARE(contents(path), written ? bytes : QByteArray());
     // A replaced file's permissions stay; a new one has the umask's.
-    struct stat there {};
+    struct stat there = {};
     if (written && ::stat(QFile::encodeName(path).constData(), &there) == 0)
         QCOMPARE(int(there.st_mode & 0777), before.isNull() ? 0644 : 0600);
     // Success only once the folder that holds the new name is on the disk.
