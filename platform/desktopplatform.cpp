@@ -245,7 +245,7 @@ enum class Owner { User, UserOrRoot };
 // file: what the program finds there is what the user or the system put there.
 bool closedFolder(const QString& folder, Owner owner)
 {
-    struct stat there {};
+    struct stat there = {};
     if (folder.isEmpty() || ::stat(QFile::encodeName(folder).constData(), &there) != 0)
         return false;
     const bool owned =

@@ -85,7 +85,7 @@ void removeStaleTemporaries(int folder, const QByteArray& name)
         bool isPid = false, isNumber = false;
         const pid_t writer = parts.size() == 2 ? parts[0].toInt(&isPid) : 0;
         parts.value(1).toUInt(&isNumber);
-        struct stat there {};
+        struct stat there = {};
         if (!isPid || !isNumber || writer <= 0 ||
             ::fstatat(folder, found.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(there.st_mode) || there.st_uid != ::geteuid())
@@ -117,7 +117,7 @@ struct Target {
 // read-only.
 bool mayReplace(Target& target)
 {
-    struct stat there {};
+    struct stat there = {};
     if (::fstatat(target.folder, target.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISLNK(there.st_mode))
@@ -160,7 +160,7 @@ bool keep(int fd, const std::optional<Kept>& kept)
     if (!kept)
         return true;
     mode_t mode = kept->mode;
-    struct stat now {};
+    struct stat now = {};
     if (::fstat(fd, &now) != 0 ||
         (now.st_gid != kept->group && calls().fchown(fd, uid_t(-1), kept->group) != 0))
         mode = (mode & ~mode_t(S_IRWXG)) | ((mode & S_IRWXO) << 3);
@@ -317,7 +317,7 @@ Outcome writeNew(const Target& target)
 std::optional<Found> notOpened(const QByteArray& name, bool noLink)
 {
     const int error = errno;
-    struct stat there {};
+    struct stat there = {};
     if (error == ENOENT && ::lstat(name.constData(), &there) != 0)
         return Found::Nothing;
     if (error == ELOOP && noLink)
@@ -344,9 +344,9 @@ void surviveFileSizeLimit()
     // A handler that does nothing, rather than SIG_IGN, is not inherited by the programs the
     // user opens; a disposition someone chose is left alone.
     static const bool done = [] {
-        struct sigaction current {};
+        struct sigaction current = {};
         if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-            struct sigaction nothing {};
+            struct sigaction nothing = {};
             nothing.sa_handler = [](int) {};
             nothing.sa_flags = SA_RESTART;
             ::sigemptyset(&nothing.sa_mask);
@@ -365,7 +365,7 @@ Found probe(const QString& path, Accept accept)
     const int noLink = accept == Accept::OwnFileOnly ? O_NOFOLLOW : 0;
     const Descriptor fd(
         ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noLink));
-    struct stat there {};
+    struct stat there = {};
     if (fd.get() < 0) {
         if (const std::optional<Found> found = notOpened(name, noLink))
             return *found;

@@ -29,7 +29,7 @@ int openRegular(int folder, const char* name, int flags)
     const int fd = ::openat(folder, name, flags, 0600);
     if (fd < 0)
         return -1;
-    struct stat opened {};
+    struct stat opened = {};
     if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode))
         return fd;
     ::close(fd);
@@ -39,8 +39,7 @@ int openRegular(int folder, const char* name, int flags)
 
 bool sameFile(int fd, int folder, const char* name)
 {
-    struct stat opened {
-    }, named{};
+    struct stat opened = {}, named = {};
     return ::fstat(fd, &opened) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -64,8 +63,7 @@ bool userOrRoot(const struct stat& entry)
 // missing folder of that name is made first, only where the step may be taken.
 int stepInto(int folder, const char* name, bool make = false)
 {
-    struct stat parent {
-    }, entry{};
+    struct stat parent = {}, entry = {};
     int next = -1;
     if (std::strcmp(name, "..") != 0 && ::fstat(folder, &parent) == 0 && userOrRoot(parent) &&
         !othersMayRename(parent)) {
@@ -94,7 +92,7 @@ int openUnmovable(const QByteArray& path)
 
 bool ownAndPrivate(int folder)
 {
-    struct stat there {};
+    struct stat there = {};
     return ::fstat(folder, &there) == 0 && S_ISDIR(there.st_mode) && there.st_uid == ::geteuid() &&
            (there.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }

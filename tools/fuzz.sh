@@ -10,7 +10,7 @@ install_packages
 seconds=${1:-60}
 build="$top/build-fuzz"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DMENSURIO_FUZZ=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DMENSURIO_FUZZ=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build"
 mkdir -p "$build/corpus"
 cd "$build"

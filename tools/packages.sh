@@ -34,20 +34,30 @@ MENSURIO_PACKAGE_PACKAGES=(
 MENSURIO_TEST_PACKAGES=(
   libx11-dev libxtst-dev                  # Xlib and XTest: the end-to-end and monkey suites
   python3-xlib valgrind                   # start-up benchmarks: the X server, instruction counts
-  clang-14 libclang-rt-14-dev             # the value-text fuzzer (libFuzzer)
+  clang libclang-rt-dev                   # the value-text fuzzer: the release's clang, libFuzzer
   clang-format git                        # the source format check
   openbox qt6ct qt6-gtk-platformtheme gnome-themes-extra  # a window manager, dark desktop themes
-  weston libweston-10-dev pkgconf         # the Wayland suite: a headless compositor, our module's headers
+  weston pkgconf                          # the Wayland suite: a headless compositor (its module's
+                                          # headers: weston_dev_package)
 )
+
+# The development package of the libweston that the installed weston runs on: the library's
+# major version is in its package's name (libweston-10-0, libweston-14-0), and our compositor
+# module must build against that very library.
+weston_dev_package() {
+  { dpkg-query -W -f='${Depends}' weston 2>/dev/null || true; } |
+    sed -n 's/.*\(libweston-[0-9]*\)-0\b.*/\1-dev/p'
+}
 
 # Installs only what is missing of the packages named (all of the above when none is
 # named), so a ready machine starts at once.
 install_packages() {
   local wanted=("$@")
-  [ ${#wanted[@]} -gt 0 ] ||
-    wanted=("${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_WAYLAND_PACKAGES[@]}"
-      "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_PACKAGE_PACKAGES[@]}"
-      "${MENSURIO_TEST_PACKAGES[@]}")
+  if [ ${#wanted[@]} -eq 0 ]; then
+    install_packages "${MENSURIO_RUN_PACKAGES[@]}" "${MENSURIO_WAYLAND_PACKAGES[@]}" \
+      "${MENSURIO_SCREEN_PACKAGES[@]}" "${MENSURIO_PACKAGE_PACKAGES[@]}" "${MENSURIO_TEST_PACKAGES[@]}"
+    read -r -a wanted <<<"$(weston_dev_package)"
+  fi
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

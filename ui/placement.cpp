@@ -125,6 +125,10 @@ private:
         if (client != window->geometry().topLeft())
             asked_.append(window->geometry().topLeft()); // where it was put before
         asked_.append(client);
+        // A new window belongs to the primary screen until it is told otherwise; Qt 6.8
+        // drops a move onto another screen made as the window is being shown.
+        if (QWindow* handle = window->windowHandle(); handle && handle->screen() != screen_)
+            handle->setScreen(screen_);
         window->move(client - window->geometry().topLeft() + window->pos());
     }
 

@@ -13,8 +13,14 @@
  *        "selection TEXT"              the clipboard's text; "selection" alone when none
  *
  * Loaded with --modules, which calls wet_module_init. */
-#include <libweston-desktop/libweston-desktop.h>
 #include <libweston/libweston.h>
+#include <libweston/version.h>
+/* Weston 12 took the desktop library into libweston. */
+#if WESTON_VERSION_MAJOR >= 12
+#include <libweston/desktop.h>
+#else
+#include <libweston-desktop/libweston-desktop.h>
+#endif
 
 #include <fcntl.h>
 #include <stdio.h>

@@ -224,7 +224,7 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
     const InstanceLock taken = InstanceLock::take(home, "here");
     QCOMPARE(int(taken.state()), state);
     // The lock ends on a regular file of its own; a link's target is never made.
-    struct stat there {};
+    struct stat there = {};
     QCOMPARE(::lstat(lock.constData(), &there) == 0 && S_ISREG(there.st_mode),
              state == int(InstanceLock::State::Held));
     QCOMPARE(QFile::exists(target), before == QLatin1String("link"));

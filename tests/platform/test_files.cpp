@@ -26,7 +26,7 @@ files::FileSystemCalls real;
 
 bool isFolder(int fd)
 {
-    struct stat there {};
+    struct stat there = {};
     return ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode);
 }
 
@@ -61,18 +61,17 @@ const files::FileSystemCalls lacking{
         const bool fails = folder && standIn.folderSyncsLeft == 0;
         if (folder && standIn.folderSyncsLeft > 0)
             --standIn.folderSyncsLeft;
-        return unless(
-            fails, EIO, [=] { return real.fsync(fd); }, false);
+        const auto sync = [=] { return real.fsync(fd); };
+        return unless(fails, EIO, sync, false);
     },
     // vfat answers ENOSYS to a mode and EPERM to a group; a group the user is not in, EPERM.
     [](int fd, mode_t mode) {
-        return unless(
-            !standIn.modes, ENOSYS, [=] { return real.fchmod(fd, mode); }, false);
+        const auto setMode = [=] { return real.fchmod(fd, mode); };
+        return unless(!standIn.modes, ENOSYS, setMode, false);
     },
     [](int fd, uid_t owner, gid_t group) {
-        return unless(
-            !standIn.modes || !standIn.groups, EPERM, [=] { return real.fchown(fd, owner, group); },
-            false);
+        const auto setGroup = [=] { return real.fchown(fd, owner, group); };
+        return unless(!standIn.modes || !standIn.groups, EPERM, setGroup, false);
     }};
 
 QByteArray contents(const QString& path)
@@ -174,7 +173,7 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
                                        : QStringList());
     QCOMPARE(contents(path), saved ? bytes : before);
     // A replaced file's permissions stay; a new one has the umask's.
-    struct stat there {};
+    struct stat there = {};
     if (saved && standIn.modes && ::stat(QFile::encodeName(path).constData(), &there) == 0)
         QCOMPARE(int(there.st_mode & 0777), before.isNull() ? 0644 : 0600);
     // The data is on the disk before any name points at it, and success only once the folder
@@ -218,7 +217,7 @@ void TestFiles::replacedFileKeepsModeAndGroup()
     standIn.groups = groupGiven;
 
     QCOMPARE(files::writeWhole(path, "x", files::Write::Replace), files::Outcome::Saved);
-    struct stat there {};
+    struct stat there = {};
     QCOMPARE(::stat(name.constData(), &there), 0);
     QCOMPARE(int(there.st_mode & 0777), modeAfter);
     QCOMPARE(there.st_gid, groupGiven ? gid_t(65534) : ::getegid());

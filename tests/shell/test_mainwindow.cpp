@@ -351,7 +351,7 @@ void TestMainWindow::shortcutsPassThroughFocusedText1()
     QFETCH(QString, effect);
 
     Harness h;
-    QApplication::setActiveWindow(h.mainWindow.get());
+    h.mainWindow->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(h.mainWindow.get()));
     auto* text1 = h.find<QLineEdit>(QStringLiteral("Text1"));
     QTRY_COMPARE(QApplication::focusWidget(), text1);

@@ -420,8 +420,8 @@ void TestNotes::fileFaults_data()
         << Disk::Room << notOpened + weight << ""
         << Tree{{weight, toPrecious}, {"~/outside/precious.txt", mine}};
     QTest::newRow("notepad: program folder unknown, nothing made at the root")
-        << true << "" << Tree{} << Disk::Room << notCreated + "Notepad of Weight.txt"
-        << "" << Tree{};
+        << true << "" << Tree{} << Disk::Room << notCreated + "Notepad of Weight.txt" << QString()
+        << Tree{};
     QTest::newRow("export: a FIFO of that name is not waited on")
         << false << "~/program" << Tree{{symbols, fifoMark}} << Disk::Room << notSaved + symbols
         << "" << Tree{{symbols, fifoMark}};
@@ -436,16 +436,16 @@ void TestNotes::fileFaults_data()
         << false << "~/program" << Tree{{symbols, toPrecious}} << Disk::Room << saved + symbols
         << symbols << Tree{{symbols, expectedExport}};
     QTest::newRow("export: root folder unknown, nothing written in the working folder")
-        << false << "" << Tree{} << Disk::Room << notSaved + "./Mensurio Symbols.txt"
-        << "" << Tree{};
+        << false << "" << Tree{} << Disk::Room << notSaved + "./Mensurio Symbols.txt" << QString()
+        << Tree{};
     QTest::newRow("notepad: a data folder named in bytes that are no text, nothing made")
         << true << "!XDG_DATA_HOME" << Tree{} << Disk::Room
         << notCreated + "the folder named by XDG_DATA_HOME is not UTF-8 text; nothing was written."
-        << "" << Tree{};
+        << QString() << Tree{};
     QTest::newRow("export: a home named in bytes that are no text, nothing written")
         << false << "!HOME" << Tree{} << Disk::Room
         << notSaved + "the folder named by HOME is not UTF-8 text; nothing was written."
-        << "" << Tree{};
+        << QString() << Tree{};
     QTest::newRow("export: a crash while writing leaves only the earlier export")
         << false << "~/program" << Tree{{symbols, mine}} << Disk::Crash << ""
         << "" << Tree{{symbols, mine}};
