@@ -260,10 +260,6 @@ bool holdsLicence(const QString& folder)
     return files::probe(folder + QLatin1Char('/') + licenceName) == files::Found::RegularFile;
 }
 
-} // namespace
-
-namespace {
-
 // The folders' names are bytes: taken as a path only where the path leads back to the very
 // same bytes. Bytes that are no UTF-8 text would be read with U+FFFD in their place and
 // name a look-alike folder, perhaps another user's.

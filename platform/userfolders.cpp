@@ -41,11 +41,6 @@ Named namedXdg(const char* variable, const char* underHome)
 
 QByteArray home() { return namedHome().folder; }
 
-QByteArray xdg(const char* variable, const char* underHome)
-{
-    return namedXdg(variable, underHome).folder;
-}
-
 void ignoreRelativeValues()
 {
     for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",

@@ -21,17 +21,15 @@ struct Named {
     QByteArray folder;
     QByteArray from;
 };
-Named namedHome();
-Named namedXdg(const char* variable, const char* underHome);
-
 // $HOME when it is an absolute path, else the login's home from the user database; empty
 // when neither names one.
-QByteArray home();
+Named namedHome();
+QByteArray home(); // its bytes alone
 
 // A base folder of the XDG rules: `variable` when it holds an absolute path (a relative one
-// is ignored, as the rules say), else `underHome` (such as "/.cache") in the home folder;
-// empty without a home.
-QByteArray xdg(const char* variable, const char* underHome);
+// is ignored, as the rules say), else `underHome` (such as "/.local/share") in the home
+// folder; empty without a home.
+Named namedXdg(const char* variable, const char* underHome);
 
 // Removes XDG base folder variables that do not hold an absolute path from the environment,
 // before the toolkit starts: the rules say to ignore them, yet the toolkit takes them as they

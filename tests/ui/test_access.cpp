@@ -145,47 +145,46 @@ void TestAccess::clickablesOfferPress_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name"); // empty: a click does nothing there
-    QTest::addColumn<QString>("way");  // how it is pressed
-    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("way");  // how it is pressed: only a plain "press" clicks
     QTest::newRow("main pair link") << "MainForm"
                                     << "Label9"
                                     << "Pound <> Kilogram"
-                                    << "press" << 1;
+                                    << "press";
     QTest::newRow("main pair link, main window disabled") << "MainForm"
                                                           << "Label9"
                                                           << "Pound <> Kilogram"
-                                                          << "press, window disabled" << 0;
+                                                          << "press, window disabled";
     QTest::newRow("main pair link, mouse released outside") << "MainForm"
                                                             << "Label9"
                                                             << "Pound <> Kilogram"
-                                                            << "mouse released outside" << 0;
+                                                            << "mouse released outside";
     QTest::newRow("main donate picture") << "MainForm"
                                          << "Image29"
                                          << "Donate with PayPal"
-                                         << "press" << 1;
+                                         << "press";
     QTest::newRow("pair notepad") << "Length2"
                                   << "NotePad"
                                   << "Notepad of Lenght"
-                                  << "press" << 1;
+                                  << "press";
     QTest::newRow("pair erase") << "Length2"
                                 << "Image2"
                                 << "Erase current results"
-                                << "press" << 1;
+                                << "press";
     QTest::newRow("About mail link")
         << "AboutApp"
-        << "Label6" << product::text(product::supportAddress) << "press" << 1;
+        << "Label6" << product::text(product::supportAddress) << "press";
     QTest::newRow("feedback note picture") << "ForMensurio"
                                            << "Image1"
                                            << "Note!"
-                                           << "press" << 1;
+                                           << "press";
     QTest::newRow("category picture: no press") << "MainForm"
                                                 << "Image6"
                                                 << ""
-                                                << "press" << 1;
+                                                << "press";
     QTest::newRow("feedback section picture: no press") << "ForMensurio"
                                                         << "Image29"
                                                         << ""
-                                                        << "press" << 1;
+                                                        << "press";
 }
 
 void TestAccess::clickablesOfferPress()
@@ -194,7 +193,6 @@ void TestAccess::clickablesOfferPress()
     QFETCH(QString, control);
     QFETCH(QString, name);
     QFETCH(QString, way);
-    QFETCH(int, clicks);
     auto* target = this->window(window)->findChild<ui::ClickLabel*>(control);
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(target);
     QAccessibleActionInterface* actions = accessible->actionInterface();
@@ -211,7 +209,7 @@ void TestAccess::clickablesOfferPress()
         target->window()->setEnabled(way == QLatin1String("press"));
         actions->doAction(press);
     }
-    QCOMPARE(clicked.count(), clicks);
+    QCOMPARE(clicked.count(), way == QLatin1String("press") ? 1 : 0);
     QCOMPARE(target->focusPolicy(), Qt::NoFocus);
 }
 
