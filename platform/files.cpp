@@ -151,10 +151,18 @@ bool unsupported(int error)
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
 }
 
+// Gives the new file `mode`. Only a file system that holds no modes at all (ENOSYS,
+// EOPNOTSUPP) lets a file go without it; vfat takes the call and keeps the mode its mount
+// gives every file. Any other failure would leave the file other than the user made it.
+bool setMode(int fd, mode_t mode)
+{
+    return calls().fchmod(fd, mode) == 0 || errno == ENOSYS || errno == EOPNOTSUPP;
+}
+
 // The mode and group of the replaced file. A group the user may not give (one the user is
 // not in), or a file system without groups, leaves the file the user's own group; that group
 // then gets no more than everyone else had, so the file is shared with no one the old file
-// was not. A file system that holds no modes (vfat) has nothing to keep.
+// was not.
 bool keep(int fd, const std::optional<Kept>& kept)
 {
     if (!kept)
@@ -164,7 +172,7 @@ bool keep(int fd, const std::optional<Kept>& kept)
     if (::fstat(fd, &now) != 0 ||
         (now.st_gid != kept->group && calls().fchown(fd, uid_t(-1), kept->group) != 0))
         mode = (mode & ~mode_t(S_IRWXG)) | ((mode & S_IRWXO) << 3);
-    return calls().fchmod(fd, mode) == 0 || unsupported(errno);
+    return setMode(fd, mode);
 }
 
 // The new file's contents and permissions, on the disk before any name points at them.
@@ -233,7 +241,9 @@ bool lacksUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDI
 // for any file the user makes.
 QByteArray writeBeside(const Target& target)
 {
-    const Descriptor fd(calls().openUnnamed(target.folder));
+    // Private until it has the mode it keeps, so that it is never open to more people than
+    // the file it replaces, even for a moment.
+    const Descriptor fd(calls().openUnnamed(target.folder, target.kept ? 0600 : 0666));
     if (fd.get() < 0)
         return lacksUnnamedFiles(errno) ? writeTemporary(target) : QByteArray();
     if (!fill(fd.get(), target))
@@ -297,7 +307,7 @@ Outcome nameNew(const Target& target, const QByteArray& temporary)
 // temporary, else made on its name.
 Outcome writeNew(const Target& target)
 {
-    const Descriptor fd(calls().openUnnamed(target.folder));
+    const Descriptor fd(calls().openUnnamed(target.folder, 0666));
     if (fd.get() >= 0) {
         if (!fill(fd.get(), target))
             return Outcome::NotSaved;
@@ -329,13 +339,15 @@ std::optional<Found> notOpened(const QByteArray& name, bool noLink)
 
 FileSystemCalls& fileSystemCalls()
 {
-    static FileSystemCalls system{
-        [](int folder) { return ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); },
-        ::linkat,
-        ::renameat2,
-        ::fsync,
-        ::fchmod,
-        ::fchown};
+    static FileSystemCalls system{[](int folder, mode_t mode) {
+                                      return ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                                                      mode);
+                                  },
+                                  ::linkat,
+                                  ::renameat2,
+                                  ::fsync,
+                                  ::fchmod,
+                                  ::fchown};
     return system;
 }
 

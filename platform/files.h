@@ -50,7 +50,7 @@ enum class Write {
 // Each does what the system call of its name does; tests put others in their place to stand
 // in for such a file system or to watch the order.
 struct FileSystemCalls {
-    int (*openUnnamed)(int folder); // openat(folder, ".", O_TMPFILE | O_WRONLY ...)
+    int (*openUnnamed)(int folder, mode_t mode); // openat(folder, ".", O_TMPFILE ..., mode)
     int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
     int (*renameat2)(int fromFolder, const char* from, int toFolder, const char* to,
                      unsigned flags);

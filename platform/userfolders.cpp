@@ -1,7 +1,11 @@
 #include "platform/userfolders.h"
 
+#include <QList>
+
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -19,21 +23,68 @@ Login login()
     return {found->pw_name, found->pw_dir};
 }
 
+namespace {
+
+// An absolute path with its "." and ".." steps taken away as written, as the shell and
+// QDir::cleanPath take them, so that every spelling of a folder leads to the same files and
+// the same lock; empty for a relative path.
+QByteArray plainPath(const QByteArray& path)
+{
+    if (!path.startsWith('/'))
+        return {};
+    QList<QByteArray> kept;
+    for (const QByteArray& name : path.split('/')) {
+        if (name == "..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+        } else if (!name.isEmpty() && name != ".") {
+            kept.append(name);
+        }
+    }
+    return '/' + kept.join('/');
+}
+
+// Whether `folder` is the effective user's to make things in: the folder itself, or where it
+// is missing, the deepest folder above it that is there.
+bool usersOwn(const QByteArray& folder)
+{
+    // What is missing is made below the deepest part that is there, so that part decides.
+    QByteArray there = folder;
+    struct stat entry = {};
+    while (::stat(there.constData(), &entry) != 0 && errno == ENOENT && there.size() > 1)
+        there.truncate(qMax(there.lastIndexOf('/'), 1));
+    return ::stat(there.constData(), &entry) == 0 && S_ISDIR(entry.st_mode) &&
+           entry.st_uid == ::geteuid();
+}
+
+// A folder named by a variable, taken where it is an absolute path of the effective user's
+// own: root in a shell that kept another user's environment (sudo -E, su without -) would
+// otherwise leave root's folders and files in that user's home, which the user could then
+// neither replace nor write in.
+QByteArray ownFolderIn(const char* variable)
+{
+    const QByteArray folder = plainPath(qgetenv(variable));
+    return folder.size() > 1 && usersOwn(folder) ? folder : QByteArray();
+}
+
+} // namespace
+
 Named namedHome()
 {
-    const QByteArray fromEnvironment = qgetenv("HOME");
-    if (fromEnvironment.startsWith('/'))
+    const QByteArray fromEnvironment = ownFolderIn("HOME");
+    if (!fromEnvironment.isEmpty())
         return {fromEnvironment, "HOME"};
-    const QByteArray fromDatabase = login().home;
-    if (!fromDatabase.startsWith('/'))
+    // The home is never "/", where the program would put its files among the system's.
+    const QByteArray fromDatabase = plainPath(login().home);
+    if (fromDatabase.size() <= 1)
         return {};
     return {fromDatabase, "the home folder in the user database"};
 }
 
 Named namedXdg(const char* variable, const char* underHome)
 {
-    const QByteArray fromEnvironment = qgetenv(variable);
-    if (fromEnvironment.startsWith('/'))
+    const QByteArray fromEnvironment = ownFolderIn(variable);
+    if (!fromEnvironment.isEmpty())
         return {fromEnvironment, variable};
     const Named home = namedHome();
     return home.folder.isEmpty() ? Named{} : Named{home.folder + underHome, home.from};

@@ -21,14 +21,15 @@ struct Named {
     QByteArray folder;
     QByteArray from;
 };
-// $HOME when it is an absolute path, else the login's home from the user database; empty
-// when neither names one.
+// $HOME when it is an absolute path other than "/" and the effective user's own folder (or
+// missing below one), else the login's home from the user database; ".." and "." steps taken
+// away as written. Empty when neither names a folder other than "/".
 Named namedHome();
 QByteArray home(); // its bytes alone
 
-// A base folder of the XDG rules: `variable` when it holds an absolute path (a relative one
-// is ignored, as the rules say), else `underHome` (such as "/.local/share") in the home
-// folder; empty without a home.
+// A base folder of the XDG rules: `variable` when it holds an absolute path of the effective
+// user's own as HOME must be (a relative one is ignored, as the rules say), else `underHome`
+// (such as "/.local/share") in the home folder; empty without a home.
 Named namedXdg(const char* variable, const char* underHome);
 
 // Removes XDG base folder variables that do not hold an absolute path from the environment,

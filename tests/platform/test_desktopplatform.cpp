@@ -15,7 +15,9 @@
 #include <memory>
 #include <optional>
 
+#include <cerrno>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -185,48 +187,115 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
 
 void TestDesktopPlatform::lockPlaceIsTheUsersOwn_data()
 {
-    // What is at the lock's place in the home folder when a copy starts, and the lock it gets.
+    // What is at the lock's place in the home folder when a copy starts, and the file it locks
+    // in .cache/mensurio (none: the socket alone guards it). A second start finds it.
     QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("lockFile");
 
-    const int held = int(InstanceLock::State::Held);
-    const int none = int(InstanceLock::State::Unavailable);
-    QTest::newRow("a link at the lock's name to a file of the user's") << "link" << held;
-    QTest::newRow("a link at the lock's name to a missing file") << "dangling" << held;
-    QTest::newRow("lock folder its group may read (0750)") << "0750" << none;
-    QTest::newRow("lock folder its group may write (0770)") << "0770" << none;
-    QTest::newRow("home folder its group may write") << "home" << none;
-    QTest::newRow("a copy on another machine sharing the home") << "machine" << held;
+    const QString none;
+    QTest::newRow("a link at the lock's name to a file of the user's") << "link"
+                                                                       << "here.lock";
+    QTest::newRow("a link at the lock's name to a missing file") << "dangling"
+                                                                 << "here.lock";
+    QTest::newRow("lock folder of the user's that others may read (0755)") << "0755"
+                                                                           << "here.lock";
+    QTest::newRow("lock folder its group may write, a group of the user's alone (0770)")
+        << "0770"
+        << "here.lock";
+    QTest::newRow("home folder its group may write, a group of the user's alone") << "home"
+                                                                                  << "here.lock";
+    QTest::newRow("home folder writable by a group with other members: the socket")
+        << "home shared" << none;
+    QTest::newRow("a folder of another user on the way: the socket") << "theirs" << none;
+    QTest::newRow("a folder holding a file at the lock's name: the next name") << "full"
+                                                                               << "here-1.lock";
+    QTest::newRow("junk at the lock's and the guard's names: the next name") << "fifo guard"
+                                                                             << "here-1.lock";
+    QTest::newRow("~/.cache a link to a folder not made yet: the socket") << "cache" << none;
+    QTest::newRow("a signal interrupts the first lock (EINTR): locked again") << "EINTR"
+                                                                              << "here.lock";
+    QTest::newRow("a file system without locks (ENOLCK): the socket") << "ENOLCK" << none;
+    QTest::newRow("a copy on another machine sharing the home") << "machine"
+                                                                << "here.lock";
 }
+
+namespace {
+int flockError = 0;    // what the stand-in's next calls answer; 0: the real call
+int flockFailures = 0; // how many of them; -1: all
+int flockStandIn(int fd, int operation)
+{
+    if (flockError == 0 || flockFailures == 0)
+        return ::flock(fd, operation);
+    flockFailures -= flockFailures > 0 ? 1 : 0;
+    errno = flockError;
+    return -1;
+}
+} // namespace
 
 void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
 {
     QFETCH(QString, before);
-    QFETCH(int, state);
+    QFETCH(QString, lockFile);
 
-    const QByteArray home = QFile::encodeName(home_->path());
-    QVERIFY(QDir().mkpath(lockFolder()));
-    const QByteArray folder = QFile::encodeName(lockFolder());
-    QCOMPARE(::chmod(folder.constData(), before.startsWith('0') ? before.toUInt(nullptr, 8) : 0700),
-             0);
+    const bool root = ::geteuid() == 0;
+    if ((before == "home shared" || before == "theirs") && !root)
+        QSKIP("only root can give a folder to another user or group");
+    QByteArray home = QFile::encodeName(home_->path());
+    if (before == QLatin1String("theirs")) {
+        // The home below a folder of another user, who could move it away.
+        const QByteArray theirs = home + "/theirs";
+        home = theirs + "/home";
+        QVERIFY(::mkdir(theirs.constData(), 0755) == 0 && ::mkdir(home.constData(), 0700) == 0);
+        QCOMPARE(::chown(theirs.constData(), 65534, 65534), 0);
+    }
+    const QByteArray folder = home + "/.cache/mensurio";
+    if (before == QLatin1String("cache"))
+        QVERIFY(QFile::link(home_->filePath(QStringLiteral("per-boot/cache")),
+                            QFile::decodeName(home + "/.cache")));
+    else
+        QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    const bool mode = before.startsWith('0');
+    QCOMPARE(::chmod(folder.constData(), mode ? before.toUInt(nullptr, 8) : 0700) == 0,
+             before != QLatin1String("cache"));
     const QByteArray lock = folder + "/here.lock";
     const QString target = home_->filePath(QStringLiteral("notes.txt"));
     if (before == QLatin1String("link"))
         QVERIFY(QFile(target).open(QIODevice::WriteOnly));
     if (before == QLatin1String("link") || before == QLatin1String("dangling"))
         QVERIFY(QFile::link(target, QFile::decodeName(lock)));
-    if (before == QLatin1String("home"))
+    if (before == QLatin1String("full"))
+        QVERIFY(QDir().mkpath(QFile::decodeName(lock + "/kept")));
+    if (before == QLatin1String("fifo guard"))
+        QVERIFY(::mkfifo(lock.constData(), 0600) == 0 &&
+                QDir().mkpath(QFile::decodeName(lock + ".guard/kept")));
+    if (before.startsWith(QLatin1String("home"))) {
         QCOMPARE(::chmod(home.constData(), 0770), 0);
+        // nogroup, the primary group of nobody and of sync
+        if (before == QLatin1String("home shared"))
+            QCOMPARE(::chown(home.constData(), uid_t(-1), 65534), 0);
+    }
     std::optional<InstanceLock> elsewhere;
     if (before == QLatin1String("machine"))
         elsewhere = InstanceLock::take(home, "there");
+    flockError = before == QLatin1String("EINTR") ? EINTR : before == "ENOLCK" ? ENOLCK : 0;
+    flockFailures = flockError == EINTR ? 1 : -1;
+    InstanceLock::calls().flock = flockStandIn;
 
     const InstanceLock taken = InstanceLock::take(home, "here");
-    QCOMPARE(int(taken.state()), state);
+    const InstanceLock second = InstanceLock::take(home, "here");
+    InstanceLock::calls().flock = ::flock;
+
+    QCOMPARE(taken.state(), InstanceLock::State::Held);
+    QCOMPARE(second.state(), InstanceLock::State::HeldByAnotherCopy);
     // The lock ends on a regular file of its own; a link's target is never made.
-    struct stat there = {};
-    QCOMPARE(::lstat(lock.constData(), &there) == 0 && S_ISREG(there.st_mode),
-             state == int(InstanceLock::State::Held));
+    QStringList locked;
+    for (const QString& name :
+         QDir(QFile::decodeName(folder)).entryList({QStringLiteral("here*.lock")}, QDir::Files)) {
+        QFile file(QFile::decodeName(folder) + '/' + name);
+        if (file.open(QIODevice::ReadOnly) && ::flock(file.handle(), LOCK_EX | LOCK_NB) != 0)
+            locked << name;
+    }
+    QCOMPARE(locked, lockFile.isEmpty() ? QStringList() : QStringList{lockFile});
     QCOMPARE(QFile::exists(target), before == QLatin1String("link"));
 }
 

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +18,8 @@ namespace {
 // A file system that lacks some of the calls a whole-file write may use, as vfat does, and
 // remembers the order in which names and syncs reached the disk.
 struct StandIn {
-    bool unnamed = true, links = true, renameNoReplace = true, modes = true, groups = true;
+    bool unnamed = true, links = true, renameNoReplace = true, groups = true;
+    int modeError = 0;        // what setting a mode answers: 0, ENOSYS (no modes), EPERM
     int folderSyncsLeft = -1; // the folder syncs that succeed before the disk fails; -1: all
     QStringList log;
 };
@@ -42,9 +44,9 @@ template <typename Call> int unless(bool lacked, int error, Call call, bool name
 }
 
 const files::FileSystemCalls lacking{
-    [](int folder) {
+    [](int folder, mode_t mode) {
         return unless(
-            !standIn.unnamed, EOPNOTSUPP, [=] { return real.openUnnamed(folder); }, false);
+            !standIn.unnamed, EOPNOTSUPP, [=] { return real.openUnnamed(folder, mode); }, false);
     },
     [](int from, const char* name, int to, const char* newName, int flags) {
         return unless(!standIn.links, EPERM,
@@ -64,14 +66,14 @@ const files::FileSystemCalls lacking{
         const auto sync = [=] { return real.fsync(fd); };
         return unless(fails, EIO, sync, false);
     },
-    // vfat answers ENOSYS to a mode and EPERM to a group; a group the user is not in, EPERM.
+    // A group the user is not in, or vfat's, answers EPERM.
     [](int fd, mode_t mode) {
         const auto setMode = [=] { return real.fchmod(fd, mode); };
-        return unless(!standIn.modes, ENOSYS, setMode, false);
+        return unless(standIn.modeError != 0, standIn.modeError, setMode, false);
     },
     [](int fd, uid_t owner, gid_t group) {
         const auto setGroup = [=] { return real.fchown(fd, owner, group); };
-        return unless(!standIn.modes || !standIn.groups, EPERM, setGroup, false);
+        return unless(standIn.modeError != 0 || !standIn.groups, EPERM, setGroup, false);
     }};
 
 QByteArray contents(const QString& path)
@@ -109,8 +111,8 @@ private slots:
 
 void TestFiles::writtenWhateverTheFileSystemLacks_data()
 {
-    // Of "unnamed", "links", "rename", "modes", "sync" (every folder sync fails) and
-    // "second-sync" (the folder syncs after the first fail).
+    // Of "unnamed", "links", "rename", "modes" (ENOSYS), "mode-refused" (EPERM), "sync" (every
+    // folder sync fails) and "second-sync" (the folder syncs after the first fail).
     QTest::addColumn<QString>("lacks");
     QTest::addColumn<files::Write>("mode");
     QTest::addColumn<QByteArray>("before"); // a private file at the name (0600); null: none
@@ -139,6 +141,8 @@ void TestFiles::writtenWhateverTheFileSystemLacks_data()
         << "sync" << replace << old << notSaved;
     QTest::newRow("replace whose folder fails after the rename: in place, unconfirmed")
         << "second-sync" << replace << old << files::Outcome::SavedUnconfirmed;
+    QTest::newRow("replace whose mode is refused (EPERM): the private file stays, private")
+        << "mode-refused" << replace << old << notSaved;
 }
 
 void TestFiles::writtenWhateverTheFileSystemLacks()
@@ -159,7 +163,9 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     standIn.unnamed = !lacked.contains(QLatin1String("unnamed"));
     standIn.links = !lacked.contains(QLatin1String("links"));
     standIn.renameNoReplace = !lacked.contains(QLatin1String("rename"));
-    standIn.modes = !lacked.contains(QLatin1String("modes"));
+    standIn.modeError = lacked.contains(QLatin1String("modes"))          ? ENOSYS
+                        : lacked.contains(QLatin1String("mode-refused")) ? EPERM
+                                                                         : 0;
     standIn.folderSyncsLeft = lacked.contains(QLatin1String("sync"))          ? 0
                               : lacked.contains(QLatin1String("second-sync")) ? 1
                                                                               : -1;
@@ -174,7 +180,7 @@ void TestFiles::writtenWhateverTheFileSystemLacks()
     QCOMPARE(contents(path), saved ? bytes : before);
     // A replaced file's permissions stay; a new one has the umask's.
     struct stat there = {};
-    if (saved && standIn.modes && ::stat(QFile::encodeName(path).constData(), &there) == 0)
+    if (standIn.modeError != ENOSYS && ::stat(QFile::encodeName(path).constData(), &there) == 0)
         QCOMPARE(int(there.st_mode & 0777), before.isNull() ? 0644 : 0600);
     // The data is on the disk before any name points at it, and success only once the folder
     // that holds the new name is.
@@ -205,14 +211,20 @@ void TestFiles::replacedFileKeepsModeAndGroup()
     QFETCH(int, mode);
     QFETCH(int, modeAfter);
 
-    // Another group than the user's own, which only root may give a file it makes.
-    if (::geteuid() != 0)
-        QSKIP("only root can give a file a group it is not in");
+    // Another group than the user's own: any for root, else one of the user's other groups
+    // (the unprivileged run is given one); the stand-in refuses it where it must not be given.
+    gid_t groups[64] = {};
+    const int count = ::getgroups(64, groups);
+    const gid_t* other = std::find_if(groups, groups + qMax(count, 0),
+                                      [](gid_t group) { return group != ::getegid(); });
+    const gid_t group = ::geteuid() == 0 ? 65534 : other < groups + qMax(count, 0) ? *other : 0;
+    if (::geteuid() != 0 && group == 0)
+        QSKIP("no group other than the user's own to give a file");
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Mensurio Symbols.txt"));
     const QByteArray name = QFile::encodeName(path);
     QVERIFY(::close(::open(name.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
-    QVERIFY(::chown(name.constData(), uid_t(-1), 65534) == 0 &&
+    QVERIFY(::chown(name.constData(), uid_t(-1), group) == 0 &&
             ::chmod(name.constData(), mode) == 0);
     standIn.groups = groupGiven;
 
@@ -220,7 +232,7 @@ void TestFiles::replacedFileKeepsModeAndGroup()
     struct stat there = {};
     QCOMPARE(::stat(name.constData(), &there), 0);
     QCOMPARE(int(there.st_mode & 0777), modeAfter);
-    QCOMPARE(there.st_gid, groupGiven ? gid_t(65534) : ::getegid());
+    QCOMPARE(there.st_gid, groupGiven ? group : ::getegid());
 }
 
 QTEST_GUILESS_MAIN(TestFiles)
