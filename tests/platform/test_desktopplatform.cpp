@@ -16,6 +16,7 @@
 #include <optional>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -85,8 +86,18 @@ void TestDesktopPlatform::cleanup()
 void TestDesktopPlatform::oneCopyAtATime()
 {
     // As main() takes it: in the home's cache folder, named for the machine.
+    const auto descriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System);
+    };
+    const QStringList open = descriptors();
     auto first = std::make_unique<InstanceLock>(InstanceLock::take());
     QCOMPARE(first->state(), InstanceLock::State::Held);
+    // What holds the lock stays out of the programs the copy starts, which would hold it on.
+    for (const QString& fd : descriptors()) {
+        const int flags = ::fcntl(fd.toInt(), F_GETFD); // -1: the listing's own, closed since
+        if (!open.contains(fd))
+            QVERIFY2(flags == -1 || flags == FD_CLOEXEC, qPrintable(fd));
+    }
     QFile id(QStringLiteral("/etc/machine-id"));
     QVERIFY(!id.open(QIODevice::ReadOnly) ||
             QFile::exists(lockFolder() + '/' + id.readAll().trimmed() + ".lock"));
@@ -132,6 +143,7 @@ void TestDesktopPlatform::noOtherUserMovesTheLock_data()
     QTest::newRow("XDG_CACHE_HOME set for the first, unset for the second") << "cache";
     QTest::newRow("makes the missing runtime folder in a sticky folder, removes it for the second")
         << "sticky";
+    QTest::newRow("HOME spelled with . and .. steps for the second") << "dots";
 }
 
 void TestDesktopPlatform::noOtherUserMovesTheLock()
@@ -177,6 +189,8 @@ void TestDesktopPlatform::noOtherUserMovesTheLock()
         qunsetenv("XDG_RUNTIME_DIR");
     else if (move == QLatin1String("cache"))
         qunsetenv("XDG_CACHE_HOME");
+    else if (move == QLatin1String("dots"))
+        qputenv("HOME", qgetenv("HOME") + "/./not-there/..");
     else
         QVERIFY(QDir(runtime).removeRecursively());
     const InstanceLock second = InstanceLock::take();
@@ -485,6 +499,15 @@ void TestDesktopPlatform::foldersOfTheDesktop_data()
     QTest::newRow("HOME in UTF-8 beyond ASCII is taken as it is")
         << QByteArray("{tmp}/caf\xc3\xa9") << QByteArray() << "{tmp}/caf\u00e9"
         << "{tmp}/caf\u00e9/.local/share/Mensurio" << usable;
+    QTest::newRow("HOME is /: the login's home")
+        << QByteArray("/") << QByteArray("{tmp}/data") << "{login}"
+        << "{tmp}/data/Mensurio" << usable;
+    QTest::newRow("HOME another user's (root keeping their environment): the login's home")
+        << QByteArray("{theirs}") << QByteArray("{tmp}/data") << "{login}"
+        << "{tmp}/data/Mensurio" << usable;
+    QTest::newRow("XDG_DATA_HOME not made yet in another user's folder: the home's")
+        << QByteArray("{tmp}") << QByteArray("{theirs}/.local/share") << "{tmp}"
+        << "{tmp}/.local/share/Mensurio" << usable;
 }
 
 void TestDesktopPlatform::foldersOfTheDesktop()
@@ -506,6 +529,13 @@ void TestDesktopPlatform::foldersOfTheDesktop()
         return text.replace(QStringLiteral("{tmp}"), tmp.path())
             .replace(QStringLiteral("{login}"), login);
     };
+    // A folder of another user: one given to nobody where root runs the suite, else root's.
+    QByteArray theirs = "/usr";
+    if (::geteuid() == 0) {
+        theirs = QFile::encodeName(tmp.filePath(QStringLiteral("theirs")));
+        QVERIFY(::mkdir(theirs.constData(), 0755) == 0 &&
+                ::chown(theirs.constData(), 65534, 65534) == 0);
+    }
     const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_DATA_HOME")};
     const auto set = [](const char* name, const QByteArray& value) {
         if (value.isNull())
@@ -513,8 +543,10 @@ void TestDesktopPlatform::foldersOfTheDesktop()
         else
             qputenv(name, value);
     };
-    set("HOME", home.replace("{tmp}", QFile::encodeName(tmp.path())));
-    set("XDG_DATA_HOME", dataHome.replace("{tmp}", QFile::encodeName(tmp.path())));
+    for (QByteArray* value : {&home, &dataHome})
+        value->replace("{tmp}", QFile::encodeName(tmp.path())).replace("{theirs}", theirs);
+    set("HOME", home);
+    set("XDG_DATA_HOME", dataHome);
     QCoreApplication::setApplicationName(product::text(product::name));
 
     DesktopPlatform platform;
