@@ -220,21 +220,22 @@ std::optional<QString> DesktopPlatform::loginName()
 
 QString DesktopPlatform::executableFolder()
 {
-    // The executable's real path, taken by its bytes. A folder whose bytes no text can
-    // name (not UTF-8) is reported as unknown, never as a look-alike name of another folder
-    // nor as "", which would put files at "/"; notepads then go to the user's data folder.
     QByteArray executable(PATH_MAX, '\0');
     const ssize_t size = ::readlink("/proc/self/exe", executable.data(), executable.size());
-    if (size > 0 && size < executable.size()) {
-        executable.truncate(size);
-        const QByteArray folder = executable.left(executable.lastIndexOf('/'));
-        const QString name = QFile::decodeName(folder);
-        // A name that does not lead back to the same bytes would name another folder.
-        if (!folder.isEmpty() && QFile::encodeName(name) == folder)
-            return name;
-        return {};
-    }
+    if (size > 0 && size < executable.size())
+        return folderOf(executable.left(size));
     return QCoreApplication::applicationDirPath();
+}
+
+QString DesktopPlatform::folderOf(const QByteArray& executable)
+{
+    // Taken by its bytes: a folder whose bytes no text can name (not UTF-8) is unknown, never
+    // a look-alike name of another folder nor "", which would put files at "/"; notepads then
+    // go to the user's data folder.
+    const QByteArray folder = executable.left(executable.lastIndexOf('/'));
+    const QString name = QFile::decodeName(folder);
+    // A name that does not lead back to the same bytes would name another folder.
+    return !folder.isEmpty() && QFile::encodeName(name) == folder ? name : QString();
 }
 
 namespace {

@@ -46,6 +46,9 @@ public:
     static QString dataFolder();
     // The folder of the executable's real path; empty only when it cannot be named at all.
     static QString executableFolder();
+    // The folder of an executable's path given in bytes; empty where no text names those very
+    // bytes, or where the path has no folder.
+    static QString folderOf(const QByteArray& executable);
 };
 
 } // namespace mensurio

@@ -1,4 +1,5 @@
 #include "core/product.h"
+#include "expected.h"
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
 #include "ui/style.h"
@@ -41,7 +42,7 @@ struct Harness {
     std::unique_ptr<MainWindow> mainWindow = std::make_unique<MainWindow>(platform);
 };
 
-const QString webPage = product::text(product::homePage);
+const QString webPage = expected::homePage;
 
 } // namespace
 
@@ -209,14 +210,12 @@ void TestAbout::launches_data()
                   const QString& outcome) {
         QTest::newRow(tag) << QString(window) << QString(control) << outcome;
     };
-    row("About vote link", "AboutApp", "Label10", "address: " + product::text(product::homePage));
-    row("About support link", "AboutApp", "Label6",
-        "address: mailto:" + product::text(product::supportAddress));
-    row("About licence button", "AboutApp", "Command1",
-        "open: <program>/" + product::text(product::licenceFile));
+    row("About vote link", "AboutApp", "Label10", "address: " + expected::homePage);
+    row("About support link", "AboutApp", "Label6", "address: mailto:" + expected::supportAddress);
+    row("About licence button", "AboutApp", "Command1", "open: <program>/" + expected::licenceFile);
     row("About donate picture", "AboutApp", "Image2", "open: <program>/Donate with PayPal.exe");
     row("feedback support link", "ForMensurio", "Label6",
-        "address: mailto:" + product::text(product::supportAddress));
+        "address: mailto:" + expected::supportAddress);
     row("feedback first site", "ForMensurio", "Label8", "open: https://www.filez.example.com/");
     row("feedback second site", "ForMensurio", "Label12",
         "open: https://www.softland.example.net/");

@@ -1,6 +1,7 @@
 #include "core/catalogue.h"
 #include "core/product.h"
 #include "core/valuetext.h"
+#include "expected.h"
 
 #include <QTest>
 
@@ -294,12 +295,11 @@ void TestCore::productFacts_data()
     QTest::newRow("version") << product::text(product::version) << "1.2";
     QTest::newRow("maker") << product::text(product::maker) << "Tarnwick Software";
     QTest::newRow("app id") << product::text(product::appId) << "com.example.Mensurio";
-    QTest::newRow("home page") << product::text(product::homePage)
-                               << "https://www.filez.example.com/software/mensurio/";
+    QTest::newRow("home page") << product::text(product::homePage) << expected::homePage;
     QTest::newRow("support address")
-        << product::text(product::supportAddress) << product::text(product::supportAddress);
-    QTest::newRow("licence file") << product::text(product::licenceFile) << "License Agreement.rtf";
-    QTest::newRow("name and version") << product::nameAndVersion() << product::nameAndVersion();
+        << product::text(product::supportAddress) << expected::supportAddress;
+    QTest::newRow("licence file") << product::text(product::licenceFile) << expected::licenceFile;
+    QTest::newRow("name and version") << product::nameAndVersion() << expected::nameAndVersion;
 }
 
 void TestCore::productFacts()

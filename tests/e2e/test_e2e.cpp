@@ -1,6 +1,7 @@
 // The real executable on a private X server, driven by real X input: what only a desktop
 // shows, such as one running copy per home folder, windows that map, keyboard focus and shortcuts.
 #include "core/product.h"
+#include "expected.h"
 #include "session.h"
 #include "xclient.h"
 
@@ -484,7 +485,7 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
         << QStringList{"--help"} << "" << false << 0 << "Usage: mensurio [--help | --version]"
         << "";
     QTest::newRow("--version while a copy runs")
-        << QStringList{"--version"} << "" << true << 0 << mensurio::product::nameAndVersion() << "";
+        << QStringList{"--version"} << "" << true << 0 << mensurio::expected::nameAndVersion << "";
     QTest::newRow("--version to a full output fails")
         << QStringList{"--version"} << "" << false << 1 << fullOutput << "";
     QTest::newRow("no display at all")

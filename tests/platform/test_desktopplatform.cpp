@@ -49,6 +49,8 @@ private slots:
     void loginNameFitsTheBuffer();
     void foldersOfTheDesktop_data();
     void foldersOfTheDesktop();
+    void executableFolderByItsBytes_data();
+    void executableFolderByItsBytes();
 
 private:
     QString lockFolder() const { return home_->filePath(QStringLiteral(".cache/mensurio")); }
@@ -562,6 +564,24 @@ void TestDesktopPlatform::foldersOfTheDesktop()
     QCOMPARE(unusableFound, unusable);
     QCOMPARE(DesktopPlatform::executableFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!DesktopPlatform::executableFolder().endsWith('/'));
+}
+
+void TestDesktopPlatform::executableFolderByItsBytes_data()
+{
+    QTest::addColumn<QByteArray>("executable");
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("UTF-8") << QByteArray("/opt/caf\xc3\xa9/mensurio") << "/opt/caf\u00e9";
+    QTest::newRow("Latin-1: unknown, no look-alike")
+        << QByteArray("/opt/caf\xe9/mensurio") << QString();
+    QTest::newRow("at the root: unknown, not \"\"") << QByteArray("/mensurio") << QString();
+}
+
+void TestDesktopPlatform::executableFolderByItsBytes()
+{
+    QFETCH(QByteArray, executable);
+    QFETCH(QString, folder);
+    QCOMPARE(DesktopPlatform::folderOf(executable), folder);
 }
 
 QTEST_GUILESS_MAIN(TestDesktopPlatform)

@@ -1,4 +1,5 @@
 #include "core/product.h"
+#include "expected.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
 #include "shell/mainwindow.h"
@@ -224,7 +225,7 @@ void TestLayout::autoSizedLabels_data()
         QTest::addRow("%s %s", window, label)
             << window << label << QPoint(tw(left), tw(top)) << text;
     };
-    row("MainForm", "Label1", 1620, 330, "Welcome to " + product::nameAndVersion());
+    row("MainForm", "Label1", 1620, 330, "Welcome to " + expected::nameAndVersion);
     row("MainForm", "Label10", 840, 330, "Weight:");
     row("MainForm", "Label21", 810, 330, "Area:");
     row("MainForm", "Label25", 810, 330, "Temperature:");
@@ -237,19 +238,19 @@ void TestLayout::autoSizedLabels_data()
     row("MainForm", "Label28", 1140, 1260, "Celsius <> Kelvin");
     row("MainForm", "Label13", 1140, 1680, "Inch <> Centimetre");
     row("MainForm", "Label29", 1110, 1470, "Gallon <> Litre");
-    row("AboutApp", "Label3", 1500, 540, product::nameAndVersion());
+    row("AboutApp", "Label3", 1500, 540, expected::nameAndVersion);
     row("AboutApp", "Label2", 1500, 960, "Registered to:");
     row("AboutApp", "Label8", 600, 1380, "Contact:");
     row("AboutApp", "Label9", 600, 1620, "E-Mail :");
-    row("AboutApp", "Label6", 1170, 1620, product::text(product::supportAddress));
+    row("AboutApp", "Label6", 1170, 1620, expected::supportAddress);
     row("AboutApp", "Label10", 600, 2940,
         "Note : If you liked Mensurio please vote for it at Filez");
-    row("AboutApp", "Label12", 600, 3300, product::nameAndVersion());
+    row("AboutApp", "Label12", 600, 3300, expected::nameAndVersion);
     row("ForMensurio", "Label1", 210, 270,
         "Glad to hear that you liked it. These are several things you can do: ");
     row("ForMensurio", "Label2", 750, 690,
         "* Contact us if you have any suggestions, opinions or notes about it on:");
-    row("ForMensurio", "Label6", 870, 900, product::text(product::supportAddress));
+    row("ForMensurio", "Label6", 870, 900, expected::supportAddress);
     row("ForMensurio", "Label3", 750, 1440,
         "* Tell all your friends and relatives about Mensurio.");
     row("ForMensurio", "Label4", 870, 1650, "Tell-a-friend");

@@ -2,6 +2,7 @@
 #include "core/windows1252.h"
 #include "fakeplatform.h"
 #include "pairs/pairwindow.h"
+#include "platform/files.h"
 #include "shell/mainwindow.h"
 #include "symbols/symbolswindow.h"
 #include "ui/style.h"
@@ -237,7 +238,19 @@ Tree readTree(const QString& base)
 
 // How the writes fare: a file-size limit of 0 stands for a full disk; a crash is a copy
 // ended by a signal in the middle of its write.
-enum class Disk { Room, Full, Crash };
+enum class Disk { Room, Full, Crash, Unconfirmed };
+
+// Folder syncs so far, for a disk that fails the ones after the first.
+int folderSyncs = 0;
+int syncFailingAfterFirstFolder(int fd)
+{
+    struct stat there = {};
+    if (::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && ++folderSyncs > 1) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
 
 Q_DECLARE_METATYPE(Disk)
 Q_DECLARE_METATYPE(Obstacle)
@@ -456,6 +469,12 @@ void TestNotes::fileFaults_data()
                 {symbols + ".tmp-1-0", "half"}}
         << Disk::Room << saved + symbols << symbols
         << Tree{{symbols, expectedExport}, {symbols + ".tmp-1-0", "half"}};
+    QTest::newRow("export: the disk fails once the new export has the name: told unconfirmed")
+        << false << "~/program" << Tree{{symbols, mine}} << Disk::Unconfirmed
+        << "The symbols file was saved, but the disk did not confirm it; after a power cut it "
+           "may hold the earlier file again:\n" +
+               symbols
+        << symbols << Tree{{symbols, expectedExport}};
 }
 
 void TestNotes::fileFaults()
@@ -509,6 +528,13 @@ void TestNotes::fileFaults()
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+    } else if (disk == Disk::Unconfirmed) {
+        // The folder's sync before the rename succeeds, the one after it fails.
+        const files::FileSystemCalls real = files::fileSystemCalls();
+        folderSyncs = 0;
+        files::fileSystemCalls().fsync = syncFailingAfterFirstFolder;
+        act();
+        files::fileSystemCalls() = real;
     } else {
         // A full disk: every write fails, and the program lives on.
         size.rlim_cur = disk == Disk::Full ? 0 : saved.rlim_cur;
@@ -521,8 +547,9 @@ void TestNotes::fileFaults()
     if (message.isEmpty())
         QVERIFY(h.platform.messages.isEmpty());
     else
-        h.verifyOneMessage(expand(message),
-                           opened.isEmpty() ? MessageIcon::Exclamation : MessageIcon::Information);
+        h.verifyOneMessage(expand(message), message.startsWith(QLatin1String("File successfully"))
+                                                ? MessageIcon::Information
+                                                : MessageIcon::Exclamation);
     h.verifyShellOpens(expand(opened), opened.isEmpty() ? 0 : 1);
     QCOMPARE(readTree(base.path()), after);
 }

@@ -1,6 +1,7 @@
 // What the desktop must not take away: readable text under any theme, keyboard presses of
 // buttons, presses over the accessibility bus, and the look of a disabled main window.
 #include "core/product.h"
+#include "expected.h"
 #include "fakeplatform.h"
 #include "shell/mainwindow.h"
 #include "ui/controls.h"
@@ -158,6 +159,10 @@ void TestAccess::clickablesOfferPress_data()
                                                             << "Label9"
                                                             << "Pound <> Kilogram"
                                                             << "mouse released outside";
+    QTest::newRow("main pair link, another button pressed during the click") << "MainForm"
+                                                                             << "Label9"
+                                                                             << "Pound <> Kilogram"
+                                                                             << "another button";
     QTest::newRow("main donate picture") << "MainForm"
                                          << "Image29"
                                          << "Donate with PayPal"
@@ -170,9 +175,8 @@ void TestAccess::clickablesOfferPress_data()
                                 << "Image2"
                                 << "Erase current results"
                                 << "press";
-    QTest::newRow("About mail link")
-        << "AboutApp"
-        << "Label6" << product::text(product::supportAddress) << "press";
+    QTest::newRow("About mail link") << "AboutApp"
+                                     << "Label6" << expected::supportAddress << "press";
     QTest::newRow("feedback note picture") << "ForMensurio"
                                            << "Image1"
                                            << "Note!"
@@ -205,6 +209,10 @@ void TestAccess::clickablesOfferPress()
     if (way == QLatin1String("mouse released outside")) {
         QTest::mousePress(target, Qt::LeftButton);
         QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(-1, -1));
+    } else if (way == QLatin1String("another button")) {
+        QTest::mousePress(target, Qt::LeftButton);
+        QTest::mousePress(target, Qt::RightButton);
+        QTest::mouseRelease(target, Qt::LeftButton);
     } else {
         target->window()->setEnabled(way == QLatin1String("press"));
         actions->doAction(press);
