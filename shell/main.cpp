@@ -21,9 +21,10 @@ int main(int argc, char* argv[])
 
     mensurio::userfolders::ignoreRelativeValues();
     // The single-copy lock comes first: one for the home folder on this machine, in
-    // ~/.cache/mensurio/, whatever the session's runtime folder. A second copy ends here,
-    // silently, before the toolkit or any window is built; it only tells the launcher that
-    // the start is over. Where no lock can be made safely the program runs unguarded.
+    // ~/.cache/mensurio/ and in the kernel, whatever the session's runtime folder. A second
+    // copy ends here, silently, before the toolkit or any window is built; it only tells the
+    // launcher that the start is over. Where neither lock can be had the program runs
+    // unguarded.
     mensurio::InstanceLock lock = mensurio::InstanceLock::take();
     if (lock.state() == mensurio::InstanceLock::State::HeldByAnotherCopy) {
         mensurio::endStartupNotification();
