@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -49,8 +50,6 @@ private slots:
     void loginNameFitsTheBuffer();
     void foldersOfTheDesktop_data();
     void foldersOfTheDesktop();
-    void executableFolderByItsBytes_data();
-    void executableFolderByItsBytes();
 
 private:
     QString lockFolder() const { return home_->filePath(QStringLiteral(".cache/mensurio")); }
@@ -236,14 +235,13 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn_data()
 }
 
 namespace {
-int flockError = 0;    // what the stand-in's next calls answer; 0: the real call
-int flockFailures = 0; // how many of them; -1: all
+// A flock that answers `flockError`, EINTR only once, and then the real call.
+int flockError = 0;
 int flockStandIn(int fd, int operation)
 {
-    if (flockError == 0 || flockFailures == 0)
+    if (flockError == 0)
         return ::flock(fd, operation);
-    flockFailures -= flockFailures > 0 ? 1 : 0;
-    errno = flockError;
+    errno = std::exchange(flockError, flockError == EINTR ? 0 : flockError);
     return -1;
 }
 } // namespace
@@ -294,7 +292,6 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
     if (before == QLatin1String("machine"))
         elsewhere = InstanceLock::take(home, "there");
     flockError = before == QLatin1String("EINTR") ? EINTR : before == "ENOLCK" ? ENOLCK : 0;
-    flockFailures = flockError == EINTR ? 1 : -1;
     InstanceLock::calls().flock = flockStandIn;
 
     const InstanceLock taken = InstanceLock::take(home, "here");
@@ -564,24 +561,10 @@ void TestDesktopPlatform::foldersOfTheDesktop()
     QCOMPARE(unusableFound, unusable);
     QCOMPARE(DesktopPlatform::executableFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!DesktopPlatform::executableFolder().endsWith('/'));
-}
-
-void TestDesktopPlatform::executableFolderByItsBytes_data()
-{
-    QTest::addColumn<QByteArray>("executable");
-    QTest::addColumn<QString>("folder");
-
-    QTest::newRow("UTF-8") << QByteArray("/opt/caf\xc3\xa9/mensurio") << "/opt/caf\u00e9";
-    QTest::newRow("Latin-1: unknown, no look-alike")
-        << QByteArray("/opt/caf\xe9/mensurio") << QString();
-    QTest::newRow("at the root: unknown, not \"\"") << QByteArray("/mensurio") << QString();
-}
-
-void TestDesktopPlatform::executableFolderByItsBytes()
-{
-    QFETCH(QByteArray, executable);
-    QFETCH(QString, folder);
-    QCOMPARE(DesktopPlatform::folderOf(executable), folder);
+    // Taken by its bytes: none where no text names them, never "" for the root folder.
+    QCOMPARE(DesktopPlatform::folderOf("/opt/caf\xc3\xa9/mensurio"), "/opt/caf\u00e9");
+    QCOMPARE(DesktopPlatform::folderOf("/opt/caf\xe9/mensurio"), QString());
+    QCOMPARE(DesktopPlatform::folderOf("/mensurio"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestDesktopPlatform)

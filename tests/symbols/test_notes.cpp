@@ -240,16 +240,13 @@ Tree readTree(const QString& base)
 // ended by a signal in the middle of its write.
 enum class Disk { Room, Full, Crash, Unconfirmed };
 
-// Folder syncs so far, for a disk that fails the ones after the first.
+// A disk that fails every folder sync after the first.
 int folderSyncs = 0;
 int syncFailingAfterFirstFolder(int fd)
 {
     struct stat there = {};
-    if (::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && ++folderSyncs > 1) {
-        errno = EIO;
-        return -1;
-    }
-    return ::fsync(fd);
+    const bool fails = ::fstat(fd, &there) == 0 && S_ISDIR(there.st_mode) && ++folderSyncs > 1;
+    return fails ? (errno = EIO, -1) : ::fsync(fd);
 }
 
 Q_DECLARE_METATYPE(Disk)
