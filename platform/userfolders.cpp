@@ -92,14 +92,19 @@ Named namedXdg(const char* variable, const char* underHome)
 
 QByteArray home() { return namedHome().folder; }
 
-void ignoreRelativeValues()
+void ignoreUnusableValues()
 {
-    for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                 "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
-        const char* value = std::getenv(variable);
-        if (value && value[0] != '/')
+    // The runtime folder is only read here, and a desktop session's sockets are found by it.
+    if (!qgetenv("XDG_RUNTIME_DIR").startsWith('/'))
+        ::unsetenv("XDG_RUNTIME_DIR");
+    for (const char* variable :
+         {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+        if (qEnvironmentVariableIsSet(variable) && ownFolderIn(variable).isEmpty())
             ::unsetenv(variable);
     }
+    const Named home = namedHome();
+    if (home.from != "HOME" && !home.folder.isEmpty())
+        ::setenv("HOME", home.folder.constData(), 1);
 }
 
 } // namespace mensurio::userfolders

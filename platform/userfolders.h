@@ -32,10 +32,12 @@ QByteArray home(); // its bytes alone
 // (such as "/.local/share") in the home folder; empty without a home.
 Named namedXdg(const char* variable, const char* underHome);
 
-// Removes XDG base folder variables that do not hold an absolute path from the environment,
-// before the toolkit starts: the rules say to ignore them, yet the toolkit takes them as they
-// stand and would make XDG_RUNTIME_DIR's folder, and look for its settings, in the working
-// folder. The programs the user opens then do not see them either.
-void ignoreRelativeValues();
+// Before the toolkit starts, removes the XDG base folder variables that do not hold an
+// absolute path, or (but for the runtime folder) name another user's folder, and points HOME at the
+// home folder taken (the user database's where HOME is not the user's own): the rules say to ignore
+// a relative value, yet the toolkit takes it as it stands and would make XDG_RUNTIME_DIR's folder
+// in the working folder; and the toolkit's own caches (fontconfig's) would otherwise land in
+// another user's home. The programs the user opens then do not see them either.
+void ignoreUnusableValues();
 
 } // namespace mensurio::userfolders

@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = mensurio::answerCommandLine(argc, argv))
         return *status;
 
-    mensurio::userfolders::ignoreRelativeValues();
+    mensurio::userfolders::ignoreUnusableValues();
     // The single-copy lock comes first: one for the home folder on this machine, in
     // ~/.cache/mensurio/ and in the kernel, whatever the session's runtime folder. A second
     // copy ends here, silently, before the toolkit or any window is built; it only tells the

@@ -2,6 +2,7 @@
 #include "platform/desktopplatform.h"
 #include "platform/instancelock.h"
 #include "platform/startupnotification.h"
+#include "platform/userfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -554,8 +555,12 @@ void TestDesktopPlatform::foldersOfTheDesktop()
     const QStringList unusableFound{platform.unusableFolderName(UserFolder::Home),
                                     platform.unusableFolderName(UserFolder::Notepads)};
 
+    // The toolkit and the programs opened see the same folders.
+    userfolders::ignoreUnusableValues();
+    const QByteArray homeSeen = qgetenv("HOME");
     set("HOME", saved[0]);
     set("XDG_DATA_HOME", saved[1]);
+    QCOMPARE(homeSeen, homeFolder == "{login}" ? QFile::encodeName(login) : home);
     QCOMPARE(homeFolderFound, expand(homeFolder));
     QCOMPARE(dataFolder, expand(data));
     QCOMPARE(unusableFound, unusable);
