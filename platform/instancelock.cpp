@@ -1,4 +1,5 @@
 #include "platform/instancelock.h"
+#include "core/product.h"
 #include "platform/userfolders.h"
 
 #include <QList>
@@ -106,7 +107,7 @@ int openLockFolder(const QByteArray& home)
     if (!home.startsWith('/'))
         return -1;
     int folder = openUnmovable(home);
-    for (const char* name : {".cache", "mensurio"}) {
+    for (const char* name : {".cache", product::program}) {
         if (folder >= 0)
             folder = stepInto(folder, name, true);
     }

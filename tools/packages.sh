@@ -64,11 +64,37 @@ install_packages() {
       missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  local install=(apt-get install -y -q --no-install-recommends "${missing[@]}")
   local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "These Debian packages are missing: ${missing[*]}" >&2
+      echo "Install them as root (su -), then run this again:" >&2
+      echo "  apt-get update && ${install[*]}" >&2
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Another apt, or the desktop's updater, may be at work: wait for it rather than fail.
+  local wait=(-o DPkg::Lock::Timeout=900)
+  if package_lock_held; then
+    echo "Another package manager holds the package lock; waiting for it (up to 15 minutes)..."
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "${install[0]}" "${wait[@]}" "${install[@]:1}"
+}
+
+# Whether a process holds the lock of dpkg or of apt's package lists (or of the files named):
+# the kernel lists the locks held by device and inode in /proc/locks.
+package_lock_held() {
+  local files=("$@") file inode
+  [ $# -gt 0 ] || files=(/var/lib/dpkg/lock-frontend /var/lib/apt/lists/lock)
+  for file in "${files[@]}"; do
+    inode=$(stat -c %i "$file" 2>/dev/null) || continue
+    grep -q ":$inode " /proc/locks && return 0
+  done
+  return 1
 }
 # Starts a private X server (its screen 1280x800, or the size given) and exports DISPLAY;
 # stop_xvfb ends it.
