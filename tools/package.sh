@@ -13,7 +13,7 @@ build="$top/build-deb"
 # needs on top (-ffp-contract=off) comes from CMakeLists.txt. Asked from the source folder,
 # which the debugging data then names as ".".
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-for flags in CPPFLAGS CXXFLAGS LDFLAGS; do
+for flags in CPPFLAGS CFLAGS CXXFLAGS LDFLAGS; do
   export "$flags=$(cd "$top" && dpkg-buildflags --get "$flags")"
 done
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
