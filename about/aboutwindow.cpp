@@ -38,7 +38,8 @@ void AboutWindow::buildLayout()
     const QFont regular = ui::tahoma(8.25);
     const QFont bold = ui::tahoma(8.25, true);
     const QString nameAndVersion = product::nameAndVersion();
-    const QString rights = QStringLiteral("Copyright © 2026 ") + product::text(product::maker);
+    const QString rights = QStringLiteral("Copyright © ") + product::text(product::copyrightYear) +
+                           QLatin1Char(' ') + product::text(product::maker);
 
     // Created first so that it stays behind everything drawn over it.
     auto* shape = new QFrame(this);

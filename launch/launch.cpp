@@ -4,13 +4,18 @@
 #include "platform/files.h"
 
 #include <QDir>
+#include <QUrl>
 
 namespace mensurio {
 
 namespace sites {
 QString downloadSiteName() { return QStringLiteral("Filez"); }
-QString downloadSiteHost() { return QStringLiteral("www.filez.example.com"); }
-QString downloadSiteHome() { return QStringLiteral("https://www.filez.example.com/"); }
+// The download site is the one that holds the product's home page.
+QString downloadSiteHost() { return QUrl(product::text(product::homePage)).host(); }
+QString downloadSiteHome()
+{
+    return QUrl(product::text(product::homePage)).resolved(QUrl(QStringLiteral("/"))).toString();
+}
 QString downloadPage() { return product::text(product::homePage); }
 QString secondSiteName() { return QStringLiteral("Softland"); }
 QString secondSiteHost() { return QStringLiteral("www.softland.example.net"); }

@@ -279,8 +279,7 @@ QString DesktopPlatform::dataFolder()
     const QString base = exactPath(dataBase().folder);
     if (base.isEmpty())
         return {};
-    const QString data =
-        QDir::cleanPath(base + QLatin1Char('/') + QCoreApplication::applicationName());
+    const QString data = QDir::cleanPath(base + QLatin1Char('/') + product::text(product::name));
     if (!QDir().mkpath(data))
         return {};
     return data;
@@ -290,7 +289,8 @@ DesktopPlatform::Folders DesktopPlatform::foldersFor(const QString& executableFo
 {
     if (executableFolder.isEmpty())
         return {};
-    const QString shared = QDir::cleanPath(executableFolder + QStringLiteral("/../share/mensurio"));
+    const QString shared = QDir::cleanPath(executableFolder + QStringLiteral("/../share/") +
+                                           product::text(product::program));
     if (!holdsLicence(executableFolder) && holdsLicence(shared)) {
         // Installed: the program folder is the system's or the installing user's, never a
         // place for anyone's notes, root's included.

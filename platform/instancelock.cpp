@@ -1,4 +1,5 @@
 #include "platform/instancelock.h"
+#include "core/product.h"
 #include "platform/userfolders.h"
 
 #include <QCryptographicHash>
@@ -26,9 +27,6 @@
 namespace mensurio {
 
 namespace {
-
-// The folder in the cache folder, and what names the socket.
-constexpr char programName[] = "mensurio";
 
 // Never follows a link, never blocks on a FIFO, never leaks into a started program (an
 // editor inheriting the descriptor would hold the lock after the program has ended).
@@ -179,7 +177,7 @@ int openLockFolder(const QByteArray& home)
     if (!home.startsWith('/'))
         return -1;
     int folder = openUnmovable(home);
-    for (const char* name : {".cache", programName}) {
+    for (const char* name : {".cache", product::program}) {
         if (folder >= 0)
             folder = stepInto(folder, name, true);
     }
@@ -290,7 +288,7 @@ std::pair<sockaddr_un, socklen_t> socketAddress(const QByteArray& home, const QB
     const QByteArray identity = QByteArray::number(::geteuid()) + ' ' +
                                 QByteArray::number(quint64(folder.st_dev)) + ' ' +
                                 QByteArray::number(quint64(folder.st_ino)) + ' ' + machine;
-    const QByteArray name = QByteArray(programName) + '-' +
+    const QByteArray name = QByteArray(product::program) + '-' +
                             QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex();
     address.first.sun_family = AF_UNIX;
     // The leading NUL makes the name abstract.

@@ -14,17 +14,18 @@ namespace mensurio {
 
 std::optional<int> answerCommandLine(int argc, char* argv[])
 {
-    static constexpr char usage[] =
-        "Usage: mensurio [--help | --version]\n"
+    const std::string usage =
+        "Usage: " + std::string(product::program) +
+        " [--help | --version]\n"
         "Converts weights, lengths, areas, volumes and temperatures in a window on the desktop.\n"
         "Only one copy runs for each home folder and machine; starting another ends it at once.\n"
         "\n"
         "  --help     print this help and exit\n"
         "  --version  print the version and exit\n";
-    const std::string version = std::string(product::name) + " " + product::version + "\n";
+    const std::string version = product::nameAndVersion().toStdString() + "\n";
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        const char* answer = argument == "--help"      ? usage
+        const char* answer = argument == "--help"      ? usage.c_str()
                              : argument == "--version" ? version.c_str()
                                                        : nullptr;
         if (!answer)

@@ -64,12 +64,39 @@ install_packages() {
       missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  # Another apt, or the desktop's updater, may be at work: wait for it rather than fail.
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
+  local install=(install -y -q --no-install-recommends "${missing[@]}")
   local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "These Debian packages are missing: ${missing[*]}" >&2
+      echo "Install them as root (su -), then run this again:" >&2
+      echo "  apt-get update && apt-get ${install[*]}" >&2
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if package_lock_held; then
+    echo "Another package manager holds the package lock; waiting for it (up to 15 minutes)..."
+  fi
+  # apt repeats its own line for every second it waits; once is enough.
+  "${sudo[@]}" "${apt[@]}" update -q | uniq
+  "${sudo[@]}" "${apt[@]}" "${install[@]}" | uniq
 }
+
+# Whether a process holds the lock of dpkg or of apt's package lists: the kernel lists the
+# locks held by device and inode in /proc/locks.
+package_lock_held() {
+  local file inode
+  for file in /var/lib/dpkg/lock-frontend /var/lib/apt/lists/lock; do
+    inode=$(stat -c %i "$file" 2>/dev/null) || continue
+    grep -q ":$inode " /proc/locks && return 0
+  done
+  return 1
+}
+
 # Starts a private X server (its screen 1280x800, or the size given) and exports DISPLAY;
 # stop_xvfb ends it.
 start_xvfb() {

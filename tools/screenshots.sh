@@ -9,7 +9,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/tools/packages.sh"
 
 build=$(cd "${1:-$top/build}" && pwd)
-program="$build/mensurio"
+program="$build/$(mensurio_fact MENSURIO_PROGRAM)"
 if [ ! -x "$program" ]; then
   echo "No program at $program: build it first." >&2
   exit 1

@@ -19,11 +19,12 @@ fi
 install_packages "${packages[@]}"
 
 build="$top/build"
+program="$build/$(mensurio_fact MENSURIO_PROGRAM)"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target mensurio
 
 if [ -n "$display" ]; then
-  exec "$build/mensurio"
+  exec "$program"
 fi
 
 runtime=$(mktemp -d)
@@ -32,7 +33,7 @@ start_xvfb
 # A private home and runtime folder: a copy already running on the user's desktop holds the
 # lock of the user's home, which must not make this one end as a second copy.
 mkdir -m 700 "$runtime/home" "$runtime/run"
-HOME="$runtime/home" XDG_RUNTIME_DIR="$runtime/run" "$build/mensurio" &
+HOME="$runtime/home" XDG_RUNTIME_DIR="$runtime/run" "$program" &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Mensurio - Version ${MENSURIO_VERSION//./\\.}\$" | head -n1) || true
 if [ -z "$window" ]; then

@@ -293,6 +293,7 @@ void TestCore::productFacts_data()
     // Each fact the build sets, against what users, menus and packages know it by.
     QTest::newRow("name") << product::text(product::name) << "Mensurio";
     QTest::newRow("version") << product::text(product::version) << "1.2";
+    QTest::newRow("program") << product::text(product::program) << "mensurio";
     QTest::newRow("maker") << product::text(product::maker) << "Tarnwick Software";
     QTest::newRow("app id") << product::text(product::appId) << "com.example.Mensurio";
     QTest::newRow("home page") << product::text(product::homePage) << expected::homePage;

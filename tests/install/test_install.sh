@@ -27,8 +27,10 @@ fail() {
 
 if [ "$1" = --prefix ]; then
   prefix=$(cd "$2" && pwd)
+  installed_prefix=/usr # where the unpacked package installs to
 else
   prefix="$scratch/usr"
+  installed_prefix=$prefix
   cmake --install "$1" --prefix "$prefix" >/dev/null
 fi
 share="$prefix/share"
@@ -42,6 +44,15 @@ for file in "$prefix/bin/mensurio" "$desktop" "$share/metainfo/$app_id.metainfo.
 done
 [ -x "$prefix/bin/mensurio" ] || fail "the program is not executable"
 gzip -t "$share/man/man1/mensurio.1.gz" || fail "the manual page is no gzip file"
+
+echo "== The release date and the install's folders, as each file names them"
+names() { grep -qF -- "$2" <<<"$1" || fail "$3 does not name $2"; }
+names "$(zcat "$share/doc/mensurio/changelog.gz")" "Mon, 07 Dec 2026 12:00:00 +0000" "the changelog"
+names "$(zcat "$share/man/man1/mensurio.1.gz")" '.TH MENSURIO 1 "December 2026"' "the manual page"
+names "$(cat "$share/metainfo/$app_id.metainfo.xml")" 'date="2026-12-07"' "the AppStream data"
+names "$(cat "$share/doc/mensurio/copyright")" "Copyright: 2026 Tarnwick" "the copyright"
+names "$(zcat "$share/man/man1/mensurio.1.gz")" "\"$installed_prefix/share/mensurio/$licence_file\"" \
+  "the manual page"
 for size in 16 24 32 48 64 128 256; do
   icon="$share/icons/hicolor/${size}x${size}/apps/$app_id.png"
   [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${size}x${size}" ] ||
