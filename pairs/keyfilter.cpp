@@ -56,10 +56,12 @@ bool KeyFilter::passes(const QKeyEvent& event) const
     switch (event.key()) {
     case Qt::Key_Backspace:
         return true;
-    // These keys carry control characters on some desktops yet type nothing.
+    // These keys carry control characters on some desktops yet type nothing; the field
+    // passes Escape on to its window, which it leaves.
     case Qt::Key_Delete:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+    case Qt::Key_Escape:
         return true;
     default:
         break;

@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QShortcut>
 
 namespace mensurio {
 
@@ -48,8 +47,6 @@ PairWindow::PairWindow(const UnitPair& pair, Context& context) : pair_(pair), co
     direction_->setCurrentIndex(direction_->findText(QString::fromLatin1(pair_.firstEntry),
                                                      Qt::MatchExactly | Qt::MatchCaseSensitive));
     directionChosen();
-    // Escape leaves the window as its close picture does, keeping texts and direction.
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &PairWindow::hideWindow);
 }
 
 void PairWindow::buildLayout()
@@ -87,7 +84,7 @@ void PairWindow::buildLayout()
     ui::ClickLabel* hide =
         ui::pictureBox(panel, QStringLiteral("Image1"), QStringLiteral("close.ico"),
                        twipRect(4890, 180, 240, 240), QStringLiteral("Close this window"), true);
-    connect(hide, &ui::ClickLabel::clicked, this, &PairWindow::hideWindow);
+    connect(hide, &ui::ClickLabel::clicked, this, &PairWindow::leave);
 
     direction_ = new QComboBox(panel);
     direction_->setObjectName(QStringLiteral("Parts"));
@@ -173,8 +170,6 @@ void PairWindow::convertField(QLineEdit* field, QLineEdit* partner, Direction di
         secondField_->setText(QStringLiteral("0."));
     }
 }
-
-void PairWindow::hideWindow() { hide(); }
 
 void PairWindow::eraseFields()
 {

@@ -2,8 +2,7 @@
 
 #include "core/catalogue.h"
 #include "platform/context.h"
-
-#include <QWidget>
+#include "ui/secondarywindow.h"
 
 class QComboBox;
 class QLineEdit;
@@ -16,7 +15,8 @@ class ClickLabel;
 
 // One conversion window. All 22 are instances of this class, each bound to one row of
 // the catalogue; the window's whole state is the two fields' texts and read-only flags.
-class PairWindow : public QWidget {
+// Leaving it (its close picture "Image1", Escape) keeps texts and direction.
+class PairWindow : public ui::SecondaryWindow {
     Q_OBJECT
 public:
     PairWindow(const UnitPair& pair, Context& context);
@@ -27,7 +27,6 @@ public:
     void directionChosen(); // "Parts": the user picked an entry
     void convertForward();  // "Var1" changed
     void convertBackward(); // "Var2" changed
-    void hideWindow();      // "Image1", keeping texts and direction
     void eraseFields();     // "Image2" (in Weight1 this picture is "Image3")
     void openNotepad();     // "NotePad"
 

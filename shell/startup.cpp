@@ -3,6 +3,7 @@
 #include "core/product.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <cstdio>
@@ -49,31 +50,44 @@ void DisplayGuard::replayHeld()
     held_.clear();
 }
 
-// Why no display could be opened, from the platform plugin the toolkit names in its warning
-// ('Could not load the Qt platform plugin "xcb" ...'); empty when the failure is another one.
+// Why no display could be opened, from the platform plugins the toolkit names in its warnings
+// ('Could not load the Qt platform plugin "xcb" ...'), in the order it tried them: Wayland
+// first where a Wayland display is named, then X. Empty when the failure is another one.
 QByteArray DisplayGuard::missingDisplay() const
 {
-    QString plugin;
+    QByteArrayList reasons;
     static const QLatin1String named("platform plugin \"");
     for (const Held& message : held_) {
         if (const qsizetype at = message.text.indexOf(named); at >= 0)
-            plugin = message.text.mid(at + named.size()).section(QLatin1Char('"'), 0, 0);
+            reasons.append(unopened(message.text.mid(at + named.size()).section('"', 0, 0)));
     }
-    const bool wayland = plugin.startsWith(QLatin1String("wayland"));
-    if (!plugin.isEmpty() && !wayland && plugin != QLatin1String("xcb"))
+    if (reasons.contains(QByteArray()))
         return {};
-    const QByteArray x11Display = displayArgument_.isNull() ? qgetenv("DISPLAY") : displayArgument_;
-    const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
-    if (x11Display.isEmpty() && waylandDisplay.isEmpty())
+    if (x11Display().isEmpty() && qgetenv("WAYLAND_DISPLAY").isEmpty())
         return "neither DISPLAY nor WAYLAND_DISPLAY is set";
-    if (plugin.isEmpty())
+    return reasons.join(", and ");
+}
+
+// Why one platform plugin opened no display; empty for a plugin that needs none of these.
+QByteArray DisplayGuard::unopened(const QString& plugin) const
+{
+    if (plugin.startsWith(QLatin1String("wayland"))) {
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        if (wayland.isEmpty()) // the toolkit's Wayland client then tries wayland-0
+            return "the Wayland display \"wayland-0\" could not be opened";
+        return "the Wayland display \"" + wayland +
+               "\" named by WAYLAND_DISPLAY could not be opened";
+    }
+    if (plugin != QLatin1String("xcb"))
         return {};
-    if (wayland) // the toolkit's Wayland client tries wayland-0 where none is named
-        return "the Wayland display \"" +
-               (waylandDisplay.isEmpty() ? "wayland-0" : waylandDisplay) + "\" could not be opened";
-    if (x11Display.isEmpty())
+    if (x11Display().isEmpty())
         return "DISPLAY is not set";
-    return "the X display \"" + x11Display + "\" could not be opened";
+    return "the X display \"" + x11Display() + "\" could not be opened";
+}
+
+QByteArray DisplayGuard::x11Display() const
+{
+    return displayArgument_.isNull() ? qgetenv("DISPLAY") : displayArgument_;
 }
 
 void DisplayGuard::holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)

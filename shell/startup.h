@@ -17,9 +17,9 @@ namespace mensurio {
 std::optional<int> answerCommandLine(int argc, char* argv[]);
 
 // Held while QApplication is constructed. Where the toolkit can open no display, the program
-// ends with status 1 and one line that names what is missing (the X display given with
-// -display, else DISPLAY), instead of the toolkit's abort and core dump. Costs nothing else:
-// no display is opened for the check.
+// ends with status 1 and one line that names each display the toolkit tried (WAYLAND_DISPLAY's,
+// the X display given with -display, else DISPLAY's), instead of its abort and core dump.
+// Costs nothing else: no display is opened for the check.
 class DisplayGuard {
 public:
     DisplayGuard(int argc, char* argv[]);
@@ -44,6 +44,8 @@ private:
     void hold(QtMsgType type, const QMessageLogContext& context, const QString& text);
     void replayHeld();
     QByteArray missingDisplay() const;
+    QByteArray unopened(const QString& plugin) const;
+    QByteArray x11Display() const; // the toolkit's -display, else DISPLAY
 
     static DisplayGuard* active_;
     std::vector<Held> held_;

@@ -1,13 +1,21 @@
 #include "ui/secondarywindow.h"
 
 #include <QCloseEvent>
-#include <QShortcut>
+#include <QKeyEvent>
 
 namespace mensurio::ui {
 
-SecondaryWindow::SecondaryWindow(QWidget* parent) : QWidget(parent)
+// A key press, not a shortcut: a shortcut is matched before the focused widget sees the key,
+// and a drop-down list closes itself while the toolkit asks whether to match one, so a
+// shortcut would take the Escape that closed the list and leave the window with it. A key
+// press reaches the window only when the focused control and any open list or menu have
+// passed it on, as a dialog's Escape does.
+void SecondaryWindow::keyPressEvent(QKeyEvent* event)
 {
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &SecondaryWindow::leave);
+    if (event->matches(QKeySequence::Cancel))
+        leave();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void SecondaryWindow::leave()

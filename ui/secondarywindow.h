@@ -4,19 +4,23 @@
 
 namespace mensurio::ui {
 
-// A window the main window shows and takes control back from. Leaving hides it and says
-// so; what that means for the main window is the main window's own business.
+// A window the main window shows and the user leaves to go back to it. Leaving hides it
+// and says so; what that means for the main window is the main window's own business.
 class SecondaryWindow : public QWidget {
     Q_OBJECT
 public:
-    // Escape leaves it the way its own way back does.
-    explicit SecondaryWindow(QWidget* parent = nullptr);
+    using QWidget::QWidget;
 
     // Hides the window and hands control back.
     void leave();
 
 signals:
     void left();
+
+protected:
+    // Escape leaves it the way its own way back does, once no control or open list or
+    // menu has taken the key first.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // One the main window stays disabled behind while it is shown (About, feedback): the

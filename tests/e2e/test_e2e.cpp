@@ -78,8 +78,8 @@ private slots:
     void copiesStartedTogetherLeaveOne();
     void shortcutHandsAddressToShell_data();
     void shortcutHandsAddressToShell();
-    void shortcutShowsWindow_data();
-    void shortcutShowsWindow();
+    void shownWindowLeavesOnEscape_data();
+    void shownWindowLeavesOnEscape();
     void pairWindowConvertsTypedDigits_data();
     void pairWindowConvertsTypedDigits();
     void windowManagerCloseEndsProgram_data();
@@ -475,7 +475,7 @@ void TestEndToEnd::copiesStartedTogetherLeaveOne()
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("display");   // the copy's DISPLAY; empty: none
+    QTest::addColumn<QString>("display");   // the copy's DISPLAY (":n") or WAYLAND_DISPLAY
     QTest::addColumn<bool>("whileRunning"); // another copy holds the lock
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // the first line on standard output; fullOutput: a full one
@@ -497,6 +497,11 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal_data()
     QTest::newRow("a display given with -display that cannot be opened")
         << QStringList{"-display", ":4094"} << ":4093" << false << 1 << ""
         << "Mensurio needs a graphical display: the X display \":4094\" could not be opened\n";
+    // The toolkit tries Wayland first where a Wayland display is named, then X.
+    QTest::newRow("a Wayland display that does not answer, and no DISPLAY")
+        << QStringList{} << "wayland-4093" << false << 1 << ""
+        << "Mensurio needs a graphical display: the Wayland display \"wayland-4093\" named by "
+           "WAYLAND_DISPLAY could not be opened, and DISPLAY is not set\n";
 }
 
 void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
@@ -508,6 +513,7 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
     QFETCH(QString, out);
     QFETCH(QString, err);
     const bool full = out == fullOutput;
+    const bool x11 = display.startsWith(QLatin1Char(':'));
 
     if (whileRunning) {
         QProcess* first = startCopy();
@@ -515,7 +521,8 @@ void TestEndToEnd::startWithoutWindowAnswersOnTheTerminal()
     }
     // The toolkit chooses its platform itself, as on a desktop.
     QProcess* copy = startCopy(arguments,
-                               {{QStringLiteral("DISPLAY"), display},
+                               {{QStringLiteral("DISPLAY"), x11 ? display : QString()},
+                                {QStringLiteral("WAYLAND_DISPLAY"), x11 ? QString() : display},
                                 {QStringLiteral("QT_QPA_PLATFORM"), QString()},
                                 {QStringLiteral("XDG_SESSION_TYPE"), QString()}},
                                QProcess::SeparateChannels, full ? "/dev/full" : QString());
@@ -569,20 +576,30 @@ void TestEndToEnd::shortcutHandsAddressToShell()
     QTRY_COMPARE_WITH_TIMEOUT(recordedShellArguments(), argument + QLatin1Char('\n'), 10000);
 }
 
-void TestEndToEnd::shortcutShowsWindow_data()
+void TestEndToEnd::shownWindowLeavesOnEscape_data()
 {
-    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("keys"); // on the main window
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("popupKeys"); // in the shown window: open a list or a menu
 
-    QTest::newRow("F1 symbols") << "F1" << QStringLiteral("Important Symbols - Not For Mensurio");
+    QTest::newRow("F1 symbols") << "F1" << QStringLiteral("Important Symbols - Not For Mensurio")
+                                << QString();
     // Ctrl+A is also a text field's "select all"; the focused field must not keep it.
-    QTest::newRow("Ctrl+A about") << "ctrl+a" << QStringLiteral("About Mensurio");
+    QTest::newRow("Ctrl+A about") << "ctrl+a" << QStringLiteral("About Mensurio") << QString();
+    const QString length5 = QStringLiteral("alt+c l Up Return");
+    QTest::newRow("pair window, direction list open")
+        << length5 << QStringLiteral("Conversion part of Length")
+        << QStringLiteral("Tab Tab alt+Down");
+    QTest::newRow("pair window, field's context menu open")
+        << length5 << QStringLiteral("Conversion part of Length") << QStringLiteral("Menu");
 }
 
-void TestEndToEnd::shortcutShowsWindow()
+// The first Escape closes only what is open in the window; the next one leaves the window.
+void TestEndToEnd::shownWindowLeavesOnEscape()
 {
     QFETCH(QString, keys);
     QFETCH(QString, title);
+    QFETCH(QString, popupKeys);
 
     QProcess* copy = startCopy();
     QVERIFY(copy);
@@ -592,6 +609,16 @@ void TestEndToEnd::shortcutShowsWindow()
     const QString shown = waitForNewWindow(copy, {mainWindow});
     QVERIFY2(!shown.isEmpty(), "no window mapped");
     QCOMPARE(windowTitle(shown), title);
+    if (!popupKeys.isEmpty()) {
+        QVERIFY(pressKeys(shown, popupKeys));
+        QVERIFY2(!waitForNewWindow(copy, {mainWindow, shown}).isEmpty(), "nothing opened");
+        // The open list or menu holds the keyboard: the key goes to it, not to a window.
+        QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}).exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(copy).size(), 2, mapTimeoutMs);
+        QVERIFY2(visibleWindows(copy).contains(shown), "the window left with what was open");
+    }
+    QVERIFY(pressKeys(shown, QStringLiteral("Escape")));
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(copy), QStringList{mainWindow}, mapTimeoutMs);
 }
 
 void TestEndToEnd::pairWindowConvertsTypedDigits_data()
