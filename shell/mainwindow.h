@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 class QLineEdit;
+class QMenu;
 
 namespace mensurio {
 
@@ -42,6 +43,7 @@ private:
     void buildCategoryFrames(QWidget* client);
     void buildCommandFrame(QWidget* client);
     void buildMenus();
+    void addPairMenus(QMenu* conversions);
     // Shows a window that the main window stays disabled behind until it leaves.
     void showLocking(Secondary window);
     // Takes control back from a window that left: enabled again after a locking one.

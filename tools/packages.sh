@@ -10,11 +10,12 @@ mensurio_fact() { sed -n "s/^set($1 \"\\(.*\\)\")\$/\\1/p" "$MENSURIO_CMAKELISTS
 MENSURIO_BUILD_PACKAGES=(
   cmake ninja-build g++ qt6-base-dev      # the build
   libxcb1-dev                             # libxcb's header: a refused copy's startup notification
+  libfontconfig-dev                       # fontconfig's header: Tahoma described at build time
+  fonts-wine                              # Tahoma, where the desktop has none
 )
 # Building and running the program.
 MENSURIO_RUN_PACKAGES=(
   "${MENSURIO_BUILD_PACKAGES[@]}"
-  fonts-wine                              # Tahoma, where the desktop has none
   xdg-utils                               # opening files and addresses
 )
 # Qt's Wayland plugin, where a Wayland display is set: without it the program runs through

@@ -71,7 +71,10 @@ std::optional<PanelLook> lookOf(const QStyle* style, const QStyleOptionFrame& fr
     PanelLook look;
     look.style = style;
     look.size = frame.rect.size();
-    look.state = int(frame.state);
+    // Fusion draws an active window's field as an inactive one's of the same colours, which
+    // the look holds: the locked field, first drawn before its window was active, is copied
+    // on the first key press instead of drawn again.
+    look.state = int(frame.state & ~QStyle::State_Active);
     look.lineWidth = frame.lineWidth;
     look.midLineWidth = frame.midLineWidth;
     look.features = int(frame.features);
@@ -89,6 +92,21 @@ std::optional<PanelLook> lookOf(const QStyle* style, const QStyleOptionFrame& fr
 
 enum class Background { Uniform, Mixed, Unseen };
 
+// Whether every pixel of `part` is `colour`, which the first pixel seen sets.
+bool allOneColour(const QImage& device, const QRect& part, std::optional<QRgb>* colour)
+{
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(device.constScanLine(y));
+        for (int x = part.left(); x <= part.right(); ++x) {
+            if (!*colour)
+                *colour = line[x];
+            else if (line[x] != **colour)
+                return false;
+        }
+    }
+    return true;
+}
+
 // The one colour the device holds behind the panel's corners, where this paint reaches
 // them. What the paint does not reach stays as it is, whatever the copy holds there.
 Background backgroundBehind(const QImage& device, const QRegion& clip, const QRect& placed,
@@ -100,24 +118,39 @@ Background backgroundBehind(const QImage& device, const QRegion& clip, const QRe
         QRect(placed.left(), placed.bottom() - cornerReach + 1, cornerReach, cornerReach),
         QRect(placed.right() - cornerReach + 1, placed.bottom() - cornerReach + 1, cornerReach,
               cornerReach)};
-    bool seen = false;
+    std::optional<QRgb> seen;
     for (const QRect& corner : corners) {
-        const QRegion painted = clip.intersected(corner & device.rect());
-        for (const QRect& part : painted) {
-            for (int y = part.top(); y <= part.bottom(); ++y) {
-                const auto* line = reinterpret_cast<const QRgb*>(device.constScanLine(y));
-                for (int x = part.left(); x <= part.right(); ++x) {
-                    if (!seen) {
-                        *colour = line[x];
-                        seen = true;
-                    } else if (line[x] != *colour) {
-                        return Background::Mixed;
-                    }
-                }
-            }
+        for (const QRect& part : clip.intersected(corner & device.rect())) {
+            if (!allOneColour(device, part, &seen))
+                return Background::Mixed;
         }
     }
-    return seen ? Background::Uniform : Background::Unseen;
+    if (!seen)
+        return Background::Unseen;
+    *colour = *seen;
+    return Background::Uniform;
+}
+
+// The image the painter writes pixel for pixel, unscaled, unclipped and opaque, where a copy
+// of the field is the same pixels as drawing it; null anywhere else.
+const QImage* plainImageUnder(QPainter* painter, const QStyleOptionFrame& frame)
+{
+    QPaintEngine* engine = painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image)
+        return nullptr;
+    const auto* device = static_cast<const QImage*>(engine->paintDevice());
+    const QTransform transform = painter->deviceTransform();
+    if ((device->format() != QImage::Format_RGB32 &&
+         device->format() != QImage::Format_ARGB32_Premultiplied) ||
+        device->devicePixelRatio() != 1.0 || transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy()) || painter->hasClipping() ||
+        painter->opacity() != 1.0 ||
+        painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
+        frame.rect.width() < 2 * cornerReach || frame.rect.height() < 2 * cornerReach)
+        return nullptr;
+    return device;
 }
 
 } // namespace
@@ -126,30 +159,18 @@ bool drawCachedFieldPanel(const QStyle* style, const QStyleOption* option, QPain
                           const QWidget* widget,
                           const std::function<void(const QStyleOption*, QPainter*)>& draw)
 {
-    // A copy is the same pixels only where a pixel of the field is a pixel of a plain
-    // 32-bit image that the painter writes as it is told.
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
-    QPaintEngine* engine = painter->paintEngine();
-    if (!frame || !engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
-        engine->paintDevice()->devType() != QInternal::Image)
+    const QImage* image = frame ? plainImageUnder(painter, *frame) : nullptr;
+    if (!image)
         return false;
-    const QImage& device = *static_cast<const QImage*>(engine->paintDevice());
+    const QImage& device = *image;
     const QTransform transform = painter->deviceTransform();
-    if ((device.format() != QImage::Format_RGB32 &&
-         device.format() != QImage::Format_ARGB32_Premultiplied) ||
-        device.devicePixelRatio() != 1.0 || transform.type() > QTransform::TxTranslate ||
-        transform.dx() != std::floor(transform.dx()) ||
-        transform.dy() != std::floor(transform.dy()) || painter->hasClipping() ||
-        painter->opacity() != 1.0 ||
-        painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
-        frame->rect.width() < 2 * cornerReach || frame->rect.height() < 2 * cornerReach)
-        return false;
     const std::optional<PanelLook> look = lookOf(style, *frame, device, widget);
     if (!look)
         return false;
 
     const QRect placed = frame->rect.translated(int(transform.dx()), int(transform.dy()));
-    const QRegion systemClip = engine->systemClip();
+    const QRegion systemClip = painter->paintEngine()->systemClip();
     QRgb background = 0;
     const Background behind = backgroundBehind(
         device, systemClip.isEmpty() ? QRegion(device.rect()) : systemClip, placed, &background);

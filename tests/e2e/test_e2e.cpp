@@ -639,6 +639,12 @@ void TestEndToEnd::pairWindowConvertsTypedDigits_data()
         << QPoint() << QStringLiteral("alt+c l Up Return")
         << QStringLiteral("Conversion part of Length") << QString() << QStringLiteral("1 2")
         << QStringLiteral("30.48");
+    // Alt+C opens "Conversions Parts" on its first item, the Weight submenu; Right opens that
+    // on its first pair.
+    QTest::newRow("menu Pound <> Kilogram")
+        << QPoint() << QStringLiteral("alt+c Right Return")
+        << QStringLiteral("Conversion part of Weight") << QString() << QStringLiteral("1 2")
+        << QStringLiteral("5.4432");
     // The fields take no input method, so a dead key types nothing and the key after it
     // types itself: no composed character (a superscript one) that the field would refuse.
     QTest::newRow("dead circumflex before a digit")

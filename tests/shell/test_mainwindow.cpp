@@ -28,7 +28,14 @@ using namespace mensurio;
 namespace {
 
 struct Harness {
-    Harness() : mainWindow(std::make_unique<MainWindow>(platform)) { mainWindow->show(); }
+    Harness() : mainWindow(std::make_unique<MainWindow>(platform))
+    {
+        mainWindow->show();
+        // The pair menus are made as the menu first opens.
+        auto* conversions = find<QMenu>(QStringLiteral("Conversions"));
+        conversions->popup(QPoint());
+        conversions->hide();
+    }
     ~Harness()
     {
         // The registry owns the secondary windows; destroying the main window takes them along.

@@ -369,12 +369,15 @@ private slots:
 
     void fieldPanelCopiedAsTheStyleDrawsIt_data()
     {
-        QTest::addColumn<QString>("setUp"); // 2: second direction, d: disabled
+        // 2: second direction, d: disabled, i: drawn in an inactive window, then active
+        QTest::addColumn<QString>("setUp");
         QTest::addColumn<QString>("focus"); // the widget that holds the focus
 
         auto row = [](const char* tag, const char* setUp, const char* focus) {
             QTest::newRow(tag) << QString(setUp) << QString(focus);
         };
+        // First: the rows share the cache, where a look an earlier row drew would hide a miss.
+        row("inactive, then active", "i", "Parts");
         row("editable focused", "", "Var1");
         row("locked focused", "", "Var2");
         row("neither focused", "", "Parts");
@@ -424,7 +427,17 @@ private slots:
                 field->setStyle(style);
             return window.grab().toImage();
         };
+        QWidget other;
+        if (setUp.contains(u'i')) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
         const QImage first = grab(&program);
+        if (setUp.contains(u'i')) {
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+        }
         counter->panels = 0;
         const QImage again = grab(&program);
         QCOMPARE(counter->panels, 0); // both panels copied
