@@ -4,6 +4,7 @@
 #include "platform/startupnotification.h"
 #include "platform/userfolders.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -231,11 +232,59 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn_data()
     QTest::newRow("a signal interrupts the first lock (EINTR): locked again") << "EINTR"
                                                                               << "here.lock";
     QTest::newRow("a file system without locks (ENOLCK): the socket") << "ENOLCK" << none;
+    QTest::newRow("another user holds the socket's name: the file decides") << "squatted"
+                                                                            << "here.lock";
     QTest::newRow("a copy on another machine sharing the home") << "machine"
                                                                 << "here.lock";
 }
 
 namespace {
+// Another user (nobody) listening at the socket name of `home`'s lock, made as the lock names
+// it: the user, the home folder's device and inode and the machine.
+class Squatter {
+public:
+    Squatter(const QByteArray& home, const QByteArray& machine)
+    {
+        struct stat folder = {};
+        int ready[2] = {-1, -1};
+        if (home.isEmpty() || ::stat(home.constData(), &folder) != 0 || ::pipe(ready) != 0)
+            return;
+        const QByteArray name =
+            "mensurio-" +
+            QCryptographicHash::hash(QByteArray::number(::geteuid()) + ' ' +
+                                         QByteArray::number(quint64(folder.st_dev)) + ' ' +
+                                         QByteArray::number(folder.st_ino) + ' ' + machine,
+                                     QCryptographicHash::Sha256)
+                .toHex();
+        child_ = ::fork();
+        if (child_ == 0) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const bool bound =
+                ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                ::bind(fd, reinterpret_cast<const sockaddr*>(&address),
+                       socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(name.size()))) ==
+                    0 &&
+                ::listen(fd, 8) == 0;
+            ::_exit(::write(ready[1], bound ? "y" : "n", 1) == 1 && bound ? (::pause(), 0) : 1);
+        }
+        char answer = 'n';
+        QVERIFY(::read(ready[0], &answer, 1) == 1 && answer == 'y');
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~Squatter()
+    {
+        if (child_ > 0 && ::kill(child_, SIGKILL) == 0)
+            ::waitpid(child_, nullptr, 0);
+    }
+
+private:
+    pid_t child_ = -1;
+};
+
 // A flock that answers `flockError`, EINTR only once, and then the real call.
 int flockError = 0;
 int flockStandIn(int fd, int operation)
@@ -253,8 +302,8 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
     QFETCH(QString, lockFile);
 
     const bool root = ::geteuid() == 0;
-    if ((before == "home shared" || before == "theirs") && !root)
-        QSKIP("only root can give a folder to another user or group");
+    if ((before == "home shared" || before == "theirs" || before == "squatted") && !root)
+        QSKIP("only root can give a folder to another user or group, or become one");
     QByteArray home = QFile::encodeName(home_->path());
     if (before == QLatin1String("theirs")) {
         // The home below a folder of another user, who could move it away.
@@ -292,6 +341,7 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
     std::optional<InstanceLock> elsewhere;
     if (before == QLatin1String("machine"))
         elsewhere = InstanceLock::take(home, "there");
+    const Squatter squatter(before == QLatin1String("squatted") ? home : QByteArray(), "here");
     flockError = before == QLatin1String("EINTR") ? EINTR : before == "ENOLCK" ? ENOLCK : 0;
     InstanceLock::calls().flock = flockStandIn;
 
