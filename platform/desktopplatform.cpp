@@ -227,17 +227,6 @@ QString DesktopPlatform::executableFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString DesktopPlatform::folderOf(const QByteArray& executable)
-{
-    // Taken by its bytes: a folder whose bytes no text can name (not UTF-8) is unknown, never
-    // a look-alike name of another folder nor "", which would put files at "/"; notepads then
-    // go to the user's data folder.
-    const QByteArray folder = executable.left(executable.lastIndexOf('/'));
-    const QString name = QFile::decodeName(folder);
-    // A name that does not lead back to the same bytes would name another folder.
-    return !folder.isEmpty() && QFile::encodeName(name) == folder ? name : QString();
-}
-
 namespace {
 
 enum class Owner { User, UserOrRoot };
@@ -273,6 +262,14 @@ QString exactPath(const QByteArray& folder)
 userfolders::Named dataBase() { return userfolders::namedXdg("XDG_DATA_HOME", "/.local/share"); }
 
 } // namespace
+
+QString DesktopPlatform::folderOf(const QByteArray& executable)
+{
+    // Taken by its bytes, as every folder: one whose bytes no text can name (not UTF-8) is
+    // unknown, never "", which would put files at "/"; notepads then go to the data folder.
+    const QByteArray folder = executable.left(executable.lastIndexOf('/'));
+    return folder.isEmpty() ? QString() : exactPath(folder);
+}
 
 QString DesktopPlatform::dataFolder()
 {

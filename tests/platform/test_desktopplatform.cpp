@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -239,51 +240,22 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn_data()
 }
 
 namespace {
-// Another user (nobody) listening at the socket name of `home`'s lock, made as the lock names
-// it: the user, the home folder's device and inode and the machine.
-class Squatter {
-public:
-    Squatter(const QByteArray& home, const QByteArray& machine)
-    {
-        struct stat folder = {};
-        int ready[2] = {-1, -1};
-        if (home.isEmpty() || ::stat(home.constData(), &folder) != 0 || ::pipe(ready) != 0)
-            return;
-        const QByteArray name =
-            "mensurio-" +
-            QCryptographicHash::hash(QByteArray::number(::geteuid()) + ' ' +
-                                         QByteArray::number(quint64(folder.st_dev)) + ' ' +
-                                         QByteArray::number(folder.st_ino) + ' ' + machine,
-                                     QCryptographicHash::Sha256)
-                .toHex();
-        child_ = ::fork();
-        if (child_ == 0) {
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            const bool bound =
-                ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
-                ::bind(fd, reinterpret_cast<const sockaddr*>(&address),
-                       socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(name.size()))) ==
-                    0 &&
-                ::listen(fd, 8) == 0;
-            ::_exit(::write(ready[1], bound ? "y" : "n", 1) == 1 && bound ? (::pause(), 0) : 1);
-        }
-        char answer = 'n';
-        QVERIFY(::read(ready[0], &answer, 1) == 1 && answer == 'y');
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~Squatter()
-    {
-        if (child_ > 0 && ::kill(child_, SIGKILL) == 0)
-            ::waitpid(child_, nullptr, 0);
-    }
-
-private:
-    pid_t child_ = -1;
-};
+// A socket listening at an abstract name, as the user the process acts as then; -1 where
+// none could be made.
+int listenAt(const QByteArray& name)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
+    const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 &&
+        ::listen(fd, 8) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
 
 // A flock that answers `flockError`, EINTR only once, and then the real call.
 int flockError = 0;
@@ -341,7 +313,21 @@ void TestDesktopPlatform::lockPlaceIsTheUsersOwn()
     std::optional<InstanceLock> elsewhere;
     if (before == QLatin1String("machine"))
         elsewhere = InstanceLock::take(home, "there");
-    const Squatter squatter(before == QLatin1String("squatted") ? home : QByteArray(), "here");
+    // Nobody listening first at the name the lock's socket takes: the user, the home folder's
+    // device and inode, and the machine.
+    int squatter = -1;
+    const auto closeSquatter = qScopeGuard([&squatter] { ::close(squatter); });
+    if (before == QLatin1String("squatted")) {
+        struct stat homeFolder = {};
+        QCOMPARE(::stat(home.constData(), &homeFolder), 0);
+        const QByteArray identity = QByteArray::number(::geteuid()) + ' ' +
+                                    QByteArray::number(quint64(homeFolder.st_dev)) + ' ' +
+                                    QByteArray::number(quint64(homeFolder.st_ino)) + " here";
+        QVERIFY(::seteuid(65534) == 0);
+        squatter = listenAt("mensurio-" +
+                            QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex());
+        QVERIFY(::seteuid(0) == 0 && squatter >= 0);
+    }
     flockError = before == QLatin1String("EINTR") ? EINTR : before == "ENOLCK" ? ENOLCK : 0;
     InstanceLock::calls().flock = flockStandIn;
 
@@ -368,16 +354,8 @@ void TestDesktopPlatform::stalledServerHoldsNoRefusedCopy()
     // An X server that takes connections and never answers them, as a stopped one does: a
     // listening socket where libxcb looks first for display :N, never accepted from.
     const int display = 3000 + int(::getpid() % 2000);
-    const QByteArray address = "/tmp/.X11-unix/X" + QByteArray::number(display);
-    sockaddr_un server{};
-    server.sun_family = AF_UNIX;
-    std::memcpy(server.sun_path + 1, address.constData(), std::size_t(address.size()));
-    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int listening = listenAt("/tmp/.X11-unix/X" + QByteArray::number(display));
     QVERIFY(listening >= 0);
-    QVERIFY(::bind(listening, reinterpret_cast<const sockaddr*>(&server),
-                   socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(address.size()))) ==
-            0);
-    QVERIFY(::listen(listening, 8) == 0);
 
     // The refused copy's last step, in a process of its own that the test can end.
     const pid_t copy = ::fork();
